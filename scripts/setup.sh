@@ -7,7 +7,7 @@ packages=(
   cmake g++ pkg-config
   libsdl2-dev libfreetype-dev libfontconfig-dev fonts-liberation2
   libgtest-dev
-  xvfb xdotool imagemagick
+  xvfb xdotool imagemagick x11-apps x11-utils
   g++-mingw-w64-x86-64
   clang libclang-rt-14-dev
   "$@"

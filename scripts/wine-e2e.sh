@@ -1,0 +1,31 @@
+#!/usr/bin/env bash
+# Sets up, cross-builds vexar.exe and plays the end-to-end scenario against it
+# under Wine in Xvfb, with a fresh Wine prefix and the ALSA null device.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+root=$(pwd)
+scripts/setup.sh wine wine64
+jobs=$(nproc)
+
+cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake --build build -j"$jobs" --target xprobe
+cmake -S . -B build-win -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake -DCMAKE_BUILD_TYPE=Release >/dev/null
+cmake --build build-win -j"$jobs"
+
+XPROBE="$root/build/tests/xprobe"
+source tests/e2e/lib/x11.sh
+source tests/e2e/lib/scenario.sh
+
+# A private home: a fresh prefix, and no sound card but ALSA's null device.
+winehome=$(mktemp -d)
+trap 'stop_xvfb; rm -rf "$winehome"' EXIT
+printf 'pcm.!default { type null }\n' >"$winehome/.asoundrc"
+export HOME="$winehome" WINEPREFIX="$winehome/prefix" WINEDEBUG=-all
+
+start_xvfb
+echo "Preparing the Wine prefix (about 10 s)..."
+wineboot -i >/dev/null 2>&1 || true
+wineserver -w || true
+
+run_scenario "$root/build-win" "$root/build/shots/wine" wine "$root/build-win/vexar.exe"
+wineserver -k 2>/dev/null || true

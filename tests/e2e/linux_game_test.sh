@@ -1,0 +1,16 @@
+#!/usr/bin/env bash
+# The real vexar in a real X server, driven with xdotool and checked by pixels.
+# Usage: linux_game_test.sh VEXAR BUILD_DIR
+set -euo pipefail
+here=$(cd "$(dirname "$0")" && pwd)
+vexar=$1
+build=$2
+XPROBE="$build/tests/xprobe"
+source "$here/lib/x11.sh"
+source "$here/lib/scenario.sh"
+
+start_xvfb
+trap stop_xvfb EXIT
+# No sound card here: SDL's dummy driver opens a silent device.
+export SDL_AUDIODRIVER=dummy
+run_scenario "$(dirname "$vexar")" "$build/shots/linux" "$vexar"

@@ -1,0 +1,196 @@
+// xprobe: waits until the X screen shows what an end-to-end test expects.
+//
+//   xprobe TIMEOUT_SECONDS [--save FILE.ppm] CONDITION...
+//
+// Polls the root window about a hundred times a second until every condition
+// holds, then saves that screenshot (if asked) and exits 0; exits 1 with the
+// conditions that still failed once the timeout passes. Conditions:
+//   bmp:FILE              the screen equals a 24-bit BMP file drawn at (0, 0)
+//   px:X,Y=RRGGBB         the pixel at (X, Y) has that colour
+//   has:X,Y,W,H=RRGGBB    some pixel in the box has that colour
+//   nothas:X,Y,W,H=RRGGBB no pixel in the box has that colour
+//   notblack:X,Y,W,H      some pixel in the box is not black
+//   black:X,Y,W,H         every pixel in the box is black
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+
+#include <chrono>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace {
+
+struct Image {
+    int width = 0;
+    int height = 0;
+    std::vector<uint32_t> rgb;  // 0xRRGGBB, rows top-down
+    uint32_t At(int x, int y) const { return rgb[static_cast<size_t>(y) * width + x]; }
+};
+
+bool Grab(Display* display, Image* screen) {
+    Window root = DefaultRootWindow(display);
+    XWindowAttributes attributes;
+    if (!XGetWindowAttributes(display, root, &attributes)) return false;
+    XImage* image = XGetImage(display, root, 0, 0, attributes.width, attributes.height, AllPlanes,
+                              ZPixmap);
+    if (!image) return false;
+    screen->width = attributes.width;
+    screen->height = attributes.height;
+    screen->rgb.resize(static_cast<size_t>(screen->width) * screen->height);
+    for (int y = 0; y < screen->height; ++y)
+        for (int x = 0; x < screen->width; ++x)
+            screen->rgb[static_cast<size_t>(y) * screen->width + x] =
+                XGetPixel(image, x, y) & 0xFFFFFF;
+    XDestroyImage(image);
+    return true;
+}
+
+// Reads an uncompressed 24-bit BMP, bottom-up or top-down.
+bool ReadBmp(const std::string& path, Image* picture) {
+    std::ifstream file(path, std::ios::binary);
+    std::vector<uint8_t> data((std::istreambuf_iterator<char>(file)), {});
+    auto u32 = [&](size_t at) {
+        return uint32_t(data[at]) | uint32_t(data[at + 1]) << 8 | uint32_t(data[at + 2]) << 16 |
+               uint32_t(data[at + 3]) << 24;
+    };
+    if (data.size() < 54 || data[0] != 'B' || data[1] != 'M') return false;
+    uint32_t offset = u32(10);
+    int32_t width = static_cast<int32_t>(u32(18)), height = static_cast<int32_t>(u32(22));
+    bool topDown = height < 0;
+    if (topDown) height = -height;
+    if ((data[28] | data[29] << 8) != 24 || u32(30) != 0 || width <= 0 || width > 8192 ||
+        height <= 0 || height > 8192)
+        return false;
+    size_t stride = (static_cast<size_t>(width) * 3 + 3) & ~size_t(3);
+    if (offset + stride * height > data.size()) return false;
+    picture->width = width;
+    picture->height = height;
+    picture->rgb.resize(static_cast<size_t>(width) * height);
+    for (int y = 0; y < height; ++y) {
+        const uint8_t* row = &data[offset + stride * (topDown ? y : height - 1 - y)];
+        for (int x = 0; x < width; ++x)
+            picture->rgb[static_cast<size_t>(y) * width + x] =
+                row[3 * x] | row[3 * x + 1] << 8 | row[3 * x + 2] << 16;
+    }
+    return true;
+}
+
+struct Condition {
+    std::string text;
+    std::string kind;
+    int x = 0, y = 0, w = 1, h = 1;
+    uint32_t color = 0;
+    Image picture;
+};
+
+bool Parse(const std::string& text, Condition* c) {
+    c->text = text;
+    size_t colon = text.find(':');
+    if (colon == std::string::npos) return false;
+    c->kind = text.substr(0, colon);
+    std::string rest = text.substr(colon + 1);
+    if (c->kind == "bmp") return ReadBmp(rest, &c->picture);
+    unsigned color = 0;
+    if (c->kind == "px") return std::sscanf(rest.c_str(), "%d,%d=%x", &c->x, &c->y, &color) == 3 &&
+                                (c->color = color, true);
+    if (c->kind == "has" || c->kind == "nothas")
+        return std::sscanf(rest.c_str(), "%d,%d,%d,%d=%x", &c->x, &c->y, &c->w, &c->h, &color) ==
+                   5 &&
+               (c->color = color, true);
+    if (c->kind == "notblack")
+        return std::sscanf(rest.c_str(), "%d,%d,%d,%d", &c->x, &c->y, &c->w, &c->h) == 4;
+    return false;
+}
+
+bool BoxHas(const Image& s, const Condition& c, bool (*test)(uint32_t, uint32_t)) {
+    for (int y = c.y; y < c.y + c.h && y < s.height; ++y)
+        for (int x = c.x; x < c.x + c.w && x < s.width; ++x)
+            if (x >= 0 && y >= 0 && test(s.At(x, y), c.color)) return true;
+    return false;
+}
+
+bool Holds(const Image& s, const Condition& c) {
+    if (c.kind == "bmp") {
+        if (c.picture.width > s.width || c.picture.height > s.height) return false;
+        for (int y = 0; y < c.picture.height; ++y)
+            for (int x = 0; x < c.picture.width; ++x)
+                if (s.At(x, y) != c.picture.At(x, y)) return false;
+        return true;
+    }
+    if (c.kind == "px") return c.x < s.width && c.y < s.height && s.At(c.x, c.y) == c.color;
+    auto same = [](uint32_t p, uint32_t color) { return p == color; };
+    auto notBlack = [](uint32_t p, uint32_t) { return p != 0; };
+    if (c.kind == "has") return BoxHas(s, c, same);
+    if (c.kind == "nothas") return !BoxHas(s, c, same);
+    if (c.kind == "black") return !BoxHas(s, c, notBlack);
+    return BoxHas(s, c, notBlack);
+}
+
+bool SavePpm(const Image& s, const std::string& path) {
+    FILE* file = std::fopen(path.c_str(), "wb");
+    if (!file) return false;
+    std::fprintf(file, "P6\n%d %d\n255\n", s.width, s.height);
+    for (uint32_t p : s.rgb) {
+        uint8_t rgb[3] = {uint8_t(p >> 16), uint8_t(p >> 8), uint8_t(p)};
+        std::fwrite(rgb, 1, 3, file);
+    }
+    return std::fclose(file) == 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc < 3) {
+        std::fprintf(stderr, "usage: xprobe TIMEOUT_SECONDS [--save FILE.ppm] CONDITION...\n");
+        return 2;
+    }
+    double timeout = std::atof(argv[1]);
+    std::string savePath;
+    std::vector<Condition> conditions;
+    for (int i = 2; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--save") == 0 && i + 1 < argc) {
+            savePath = argv[++i];
+            continue;
+        }
+        Condition c;
+        if (!Parse(argv[i], &c)) {
+            std::fprintf(stderr, "xprobe: cannot use the condition %s\n", argv[i]);
+            return 2;
+        }
+        conditions.push_back(std::move(c));
+    }
+    Display* display = XOpenDisplay(nullptr);
+    if (!display) {
+        std::fprintf(stderr, "xprobe: cannot open the display\n");
+        return 2;
+    }
+    auto end = std::chrono::steady_clock::now() + std::chrono::duration<double>(timeout);
+    Image screen;
+    std::vector<std::string> failing;
+    while (true) {
+        failing.clear();
+        if (Grab(display, &screen))
+            for (const Condition& c : conditions)
+                if (!Holds(screen, c)) failing.push_back(c.text);
+        if (failing.empty() && !screen.rgb.empty()) break;
+        if (std::chrono::steady_clock::now() >= end) {
+            for (const std::string& text : failing) std::fprintf(stderr, "xprobe: not met: %s\n", text.c_str());
+            if (!savePath.empty()) SavePpm(screen, savePath);
+            XCloseDisplay(display);
+            return 1;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    XCloseDisplay(display);
+    if (!savePath.empty() && !SavePpm(screen, savePath)) {
+        std::fprintf(stderr, "xprobe: cannot write %s\n", savePath.c_str());
+        return 1;
+    }
+    return 0;
+}
