@@ -25,6 +25,10 @@ void ClearFailures();
 // How many times `function` has been called since the last reset.
 int CallCount(const std::string& function);
 
+// The highest Windows Sockets version WSAStartup offers (default 2.2); a
+// request above it gets this version instead.
+void SetSocketsVersion(int major, int minor);
+
 // Objects alive now, for leak checks.
 struct LiveCounts {
     int gdiObjects = 0;  // fonts, brushes, pens, bitmaps (stock objects excluded)

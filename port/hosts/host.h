@@ -42,6 +42,8 @@ struct Host {
     // Shows a message box and returns once it is dismissed (the caller has
     // already written the text to stderr).
     void (*messageBox)(const char* text, const char* caption, unsigned style);
+    // Shows or hides the mouse cursor over the game's window (ShowCursor).
+    void (*showCursor)(bool visible);
 };
 
 // The host chosen by $VEXAR_HOST, picked on first use.

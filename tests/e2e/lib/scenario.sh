@@ -17,7 +17,8 @@ run_scenario() {
   # The HUD's blue text; the cannon at x 100: grey base with its lighter
   # outline, white body, blue barrel.
   expect 10 "the play field" --save "$shots/play.ppm" \
-    "has:10,10,200,60=0000ff" "px:100,470=c8c8c8" "px:150,470=b4b4b4" \
+    "has:10,10,120,16=0000ff" "has:10,30,120,16=0000ff" "has:10,50,120,16=0000ff" \
+    "px:100,470=c8c8c8" "px:150,470=b4b4b4" \
     "px:150,450=ffffff" "px:150,430=0000ff"
 
   xdotool keydown Right

@@ -103,7 +103,7 @@ bool Parse(const std::string& text, Condition* c) {
         return std::sscanf(rest.c_str(), "%d,%d,%d,%d=%x", &c->x, &c->y, &c->w, &c->h, &color) ==
                    5 &&
                (c->color = color, true);
-    if (c->kind == "notblack")
+    if (c->kind == "notblack" || c->kind == "black")
         return std::sscanf(rest.c_str(), "%d,%d,%d,%d", &c->x, &c->y, &c->w, &c->h) == 4;
     return false;
 }

@@ -1,0 +1,32 @@
+#include "port/hosts/host.h"
+
+#include <cstdio>
+#include <string>
+
+#include "port/src/core.h"
+
+namespace port {
+
+// Each host defines its table in its own file.
+const Host& SdlHost();
+const Host& HeadlessHost();
+
+namespace {
+
+const Host* ChooseHost() {
+    std::string name = Env("VEXAR_HOST");
+    if (name == "headless") return &HeadlessHost();
+    if (!name.empty() && name != "sdl")
+        std::fprintf(stderr, "vexar: unknown VEXAR_HOST '%s' (sdl or headless); using sdl\n",
+                     name.c_str());
+    return &SdlHost();
+}
+
+}  // namespace
+
+const Host& CurrentHost() {
+    static const Host* host = ChooseHost();
+    return *host;
+}
+
+}  // namespace port

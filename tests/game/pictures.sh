@@ -1,0 +1,48 @@
+#!/usr/bin/env bash
+# The three pictures the build draws: their sizes, and a disc whose edge is
+# either exactly magenta (transparent in the game) or disc colours, with no
+# pinkish blend in between, also once the display reduces it to 16 bits.
+# Usage: pictures.sh VEXAR BUILD_DIR
+set -euo pipefail
+here=$(cd "$(dirname "$0")" && pwd)
+build=$2
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+"${CXX:-c++}" -std=c++17 -O1 -o "$work/check" "$here/checker/capture_check.cpp"
+check() { "$work/check" "$@"; }
+failures=0
+expect() {  # expect DESCRIPTION ACTUAL WANTED
+    if [ "$2" != "$3" ]; then
+        echo "FAIL: $1: got '$2', wanted '$3'"
+        failures=$((failures + 1))
+    fi
+}
+
+expect "intro.bmp size" "$(check size "$build/intro.bmp")" "640 480"
+expect "start.bmp size" "$(check size "$build/start.bmp")" "640 480"
+expect "cd.bmp size" "$(check size "$build/cd.bmp")" "106 82"
+
+cd=$build/cd.bmp
+# Magenta at the corners and in the hole, disc at the rim's middle.
+for at in "0 0" "105 0" "0 81" "105 81" "53 41"; do
+    expect "cd.bmp pixel $at" "$(check px "$cd" $at)" "FF00FF"
+done
+for at in "53 1" "1 41" "104 41" "53 80" "53 20"; do
+    px=$(check px "$cd" $at)
+    [ "$px" != "FF00FF" ] || { echo "FAIL: cd.bmp pixel $at is transparent"; failures=$((failures + 1)); }
+done
+expect "nearly magenta disc pixels" "$(check fringe "$cd")" "0"
+# The disc fills its 106 x 82 box: it touches all four edges.
+[ "$(check count "$cd" 0 0 106 1 FF00FF)" -lt 106 ] || { echo "FAIL: top row empty"; failures=$((failures + 1)); }
+[ "$(check count "$cd" 0 81 106 1 FF00FF)" -lt 106 ] || { echo "FAIL: bottom row empty"; failures=$((failures + 1)); }
+[ "$(check count "$cd" 0 0 1 82 FF00FF)" -lt 82 ] || { echo "FAIL: left column empty"; failures=$((failures + 1)); }
+[ "$(check count "$cd" 105 0 1 82 FF00FF)" -lt 82 ] || { echo "FAIL: right column empty"; failures=$((failures + 1)); }
+
+# The title screens are pictures, not flat fills.
+for name in intro start; do
+    [ "$(check notblack "$build/$name.bmp" 0 0 640 480)" -gt 200000 ] ||
+        { echo "FAIL: $name.bmp is mostly black"; failures=$((failures + 1)); }
+done
+
+[ "$failures" -eq 0 ] || exit 1
+echo "PASS: pictures"

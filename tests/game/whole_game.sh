@@ -1,0 +1,116 @@
+#!/usr/bin/env bash
+# A whole game replayed by the real vexar on the headless host: the intro and
+# start pictures, Enter, the HUD, the cannon moving and firing, discs falling
+# until the lives run out, the statistics screen, Enter back to the intro and
+# Escape, checked by the pixels of captured frames and the exit code.
+# Usage: whole_game.sh VEXAR BUILD_DIR
+set -euo pipefail
+here=$(cd "$(dirname "$0")" && pwd)
+vexar=$1
+build=$2
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+"${CXX:-c++}" -std=c++17 -O1 -o "$work/check" "$here/checker/capture_check.cpp"
+check() { "$work/check" "$@"; }
+
+# Frames come at 60 a second and the game ticks about once a frame. The
+# first play tick spawns a disc and one follows every 21 ticks; each lands
+# 57 ticks after it appears, and the sixth landing ends the game.
+cat > "$work/script" <<'SCRIPT'
+20 capture intro
+50 capture start
+55 down RETURN
+56 up RETURN
+58 capture play
+60 down RIGHT
+80 up RIGHT
+85 capture moved
+90 down SPACE
+91 up SPACE
+93 capture fired
+110 capture disc
+450 capture over
+455 down SPACE
+456 up SPACE
+457 down RIGHT
+458 up RIGHT
+460 capture still_over
+461 down RETURN
+462 up RETURN
+470 capture intro_again
+480 down ESCAPE
+SCRIPT
+
+cd "$build"  # the game reads its pictures from here
+status=0
+VEXAR_HOST=headless VEXAR_SCRIPT="$work/script" VEXAR_CAPTURE_DIR="$work" \
+    VEXAR_TRACE="$work/trace" VEXAR_MAX_FRAMES=2000 "$vexar" || status=$?
+
+failures=0
+fail() {
+    echo "FAIL: $*"
+    failures=$((failures + 1))
+}
+expect() {  # expect DESCRIPTION ACTUAL WANTED
+    [ "$2" = "$3" ] || fail "$1: got '$2', wanted '$3'"
+}
+at_least() {  # at_least DESCRIPTION ACTUAL MINIMUM
+    [ "$2" -ge "$3" ] || fail "$1: got $2, wanted at least $3"
+}
+
+expect "exit code" "$status" "0"
+grep -q 'WM_CLOSE' "$work/trace" || fail "Escape did not close the window"
+if grep -q 'host: close requested' "$work/trace"; then fail "the run hit VEXAR_MAX_FRAMES"; fi
+for shot in intro start play moved fired disc over still_over intro_again; do
+    [ -f "$work/$shot.bmp" ] || { fail "no capture $shot"; }
+done
+[ "$failures" -eq 0 ] || exit 1
+
+# The intro picture, then the start picture, each exactly as drawn.
+check same "$work/intro.bmp" intro.bmp || fail "the first screen is not intro.bmp"
+check same "$work/start.bmp" start.bmp || fail "the second screen is not start.bmp"
+
+# Play: the HUD in blue on black, the cannon at 100.
+cap=$work/play.bmp
+at_least "blue HUD pixels" "$(check count "$cap" 0 0 220 70 0000FF)" 20
+expect "HUD background" "$(check px "$cap" 5 5)" "000000"
+expect "cannon base" "$(check px "$cap" 150 470)" "B4B4B4"
+expect "cannon body" "$(check px "$cap" 150 450)" "FFFFFF"
+expect "cannon barrel" "$(check px "$cap" 150 430)" "0000FF"
+expect "cannon's left edge" "$(check first "$cap" 470 C8C8C8)" "99"
+
+# The right arrow moved it about 20 steps of 10 pixels.
+cap=$work/moved.bmp
+edge=$(check first "$cap" 470 C8C8C8)
+x=$((edge + 1))
+[ $((x % 10)) -eq 0 ] && [ "$x" -ge 260 ] && [ "$x" -le 340 ] || fail "cannon at $x after the right arrow"
+expect "moved cannon barrel" "$(check px "$cap" $((x + 50)) 430)" "0000FF"
+expect "nothing above the barrel before firing" "$(check notblack "$cap" $((x + 38)) 340 30 78)" "0"
+
+# Space fired a shot from the barrel: colours above it now.
+at_least "shot pixels above the barrel" "$(check notblack "$work/fired.bmp" $((x + 38)) 340 30 78)" 150
+
+# A falling disc, drawn whole with its magenta left out, on a row of 7.
+found=$(check find "$work/disc.bmp" cd.bmp | head -n 1)
+if [ -z "$found" ]; then
+    fail "no disc on the screen"
+else
+    read -r dx dy <<< "$found"
+    [ $((dy % 7)) -eq 0 ] && [ "$dx" -le 533 ] || fail "disc at $dx, $dy"
+fi
+
+# The statistics: grey with its lighter outline, red lines, and they stay
+# put under space and the arrows.
+cap=$work/over.bmp
+expect "statistics background" "$(check px "$cap" 320 470)" "B4B4B4"
+expect "statistics outline" "$(check px "$cap" 0 0)" "C8C8C8"
+at_least "red statistics text" "$(check count "$cap" 70 200 570 150 FF0000)" 300
+expect "statistics under other keys" "$(check count "$work/still_over.bmp" 70 200 570 150 FF0000)" \
+    "$(check count "$cap" 70 200 570 150 FF0000)"
+expect "background under other keys" "$(check px "$work/still_over.bmp" 320 470)" "B4B4B4"
+
+# Enter goes back to the intro picture.
+check same "$work/intro_again.bmp" intro.bmp || fail "Enter did not go back to intro.bmp"
+
+[ "$failures" -eq 0 ] || exit 1
+echo "PASS: a whole game"
