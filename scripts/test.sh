@@ -21,3 +21,6 @@ echo "== Cross-build of vexar.exe"
 cmake -S . -B build-win -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake -DCMAKE_BUILD_TYPE=Release
 cmake --build build-win -j"$jobs"
 ls -l build-win/vexar.exe
+
+echo "== Fuzzing the bitmap loader (AddressSanitizer, 20 s)"
+scripts/fuzz.sh 20
