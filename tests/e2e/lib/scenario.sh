@@ -14,10 +14,12 @@ run_scenario() {
   expect 60 "the intro picture" --save "$shots/intro.ppm" "bmp:$pictures/intro.bmp"
   expect 10 "the start picture" --save "$shots/start.ppm" "bmp:$pictures/start.bmp"
   xdotool key Return
-  # The HUD's blue text; the cannon at x 100: grey base with its lighter
-  # outline, white body, blue barrel.
+  # The HUD's three lines of blue text, with no disc over them (the band below
+  # them is clear); the cannon at x 100: grey base with its lighter outline,
+  # white body, blue barrel.
   expect 10 "the play field" --save "$shots/play.ppm" \
     "has:10,10,120,16=0000ff" "has:10,30,120,16=0000ff" "has:10,50,120,16=0000ff" \
+    "black:0,66,140,40" \
     "px:100,470=c8c8c8" "px:150,470=b4b4b4" \
     "px:150,450=ffffff" "px:150,430=0000ff"
 
