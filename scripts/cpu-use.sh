@@ -2,31 +2,48 @@
 # Measures the processor time vexar uses while a game is played in Xvfb:
 # 10 s of the play scene, as CPU seconds over wall seconds (user, system, total).
 # Usage: scripts/cpu-use.sh [SECONDS]   (builds first if needed)
+# VEXAR_BUILD_DIR: the build folder to use (default: build; a new one is a
+# Release build, an existing one keeps its build type).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
 seconds=${1:-10}
+build=${VEXAR_BUILD_DIR:-build}
 scripts/setup.sh
-cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build build -j"$(nproc)" --target vexar xprobe >/dev/null
+[ -f "$build/CMakeCache.txt" ] || cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Release >/dev/null
+cmake --build "$build" -j"$(nproc)" --target vexar xprobe >/dev/null
 
-XPROBE="$root/build/tests/xprobe"
+XPROBE="$(cd "$build" && pwd)/tests/xprobe"
 source tests/e2e/lib/x11.sh
 start_xvfb
 trap 'kill "$pid" 2>/dev/null; stop_xvfb' EXIT
 export SDL_AUDIODRIVER=dummy
-(cd build && exec ./vexar) >/dev/null 2>&1 &
+(cd "$build" && exec ./vexar) >/dev/null 2>&1 &
 pid=$!
-expect 60 "the start picture" "bmp:build/start.bmp" >/dev/null
-xdotool key Return
-expect 10 "the play field" "px:150,450=ffffff" >/dev/null
 
+# A game lasts under 3 s before its lives run out (less when discs of the last
+# game are still falling), so the play scene is measured over several games,
+# 1 s of each, from the moment its field shows.
 ticks=$(getconf CLK_TCK)
-read -r user0 system0 < <(awk '{print $14, $15}' "/proc/$pid/stat")
-start=$(date +%s.%N)
-sleep "$seconds"
-read -r user1 system1 < <(awk '{print $14, $15}' "/proc/$pid/stat")
-end=$(date +%s.%N)
-awk -v u="$((user1 - user0))" -v s="$((system1 - system0))" -v t="$ticks" -v w0="$start" -v w1="$end" \
-  'BEGIN { wall = w1 - w0; printf "vexar in the play scene for %.1f s of wall time: user %.1f %%, system %.1f %%, total %.1f %% of one core\n", wall, 100*u/t/wall, 100*s/t/wall, 100*(u+s)/t/wall }'
+user=0 system=0 wall=0
+while awk -v w="$wall" -v s="$seconds" 'BEGIN { exit !(w < s - 0.01) }'; do
+  expect 60 "the start picture" "bmp:$build/start.bmp" >/dev/null
+  xdotool key Return
+  expect 10 "the play field" "px:150,450=ffffff" >/dev/null
+  slice=$(awk -v w="$wall" -v s="$seconds" 'BEGIN { r = s - w; printf "%.2f", r < 1 ? r : 1 }')
+  read -r user0 system0 < <(awk '{print $14, $15}' "/proc/$pid/stat")
+  start=$(date +%s.%N)
+  sleep "$slice"
+  read -r user1 system1 < <(awk '{print $14, $15}' "/proc/$pid/stat")
+  end=$(date +%s.%N)
+  # Still the play field: the statistics screen has no black left.
+  expect 1 "the play field still" "has:0,100,640,300=000000" >/dev/null
+  user=$((user + user1 - user0))
+  system=$((system + system1 - system0))
+  wall=$(awk -v w="$wall" -v a="$start" -v b="$end" 'BEGIN { printf "%.6f", w + b - a }')
+  expect 30 "the statistics screen" "px:320,470=b4b4b4" "px:5,240=b4b4b4" >/dev/null
+  xdotool key Return
+done
+awk -v u="$user" -v s="$system" -v t="$ticks" -v wall="$wall" \
+  'BEGIN { printf "vexar in the play scene for %.1f s of wall time: user %.1f %%, system %.1f %%, total %.1f %% of one core\n", wall, 100*u/t/wall, 100*s/t/wall, 100*(u+s)/t/wall }'
 xdotool key Escape

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <map>
+#include <unordered_map>
 #include <vector>
 
 #include "port/control.h"
@@ -21,6 +22,9 @@ struct CoreState {
     std::vector<std::string> trace;
     FILE* traceFile = nullptr;
     std::map<std::string, int> calls;
+    // Each name's counter in `calls`, by the address the name was last passed at:
+    // entry points pass literals, so a call finds its counter without a string.
+    std::unordered_map<const char*, std::map<std::string, int>::iterator> counters;
     std::map<std::string, std::vector<Failure>> failures;
     std::vector<ResetFunction> resets;
     LiveCounts live;
@@ -97,7 +101,11 @@ void Trace(const char* format, ...) {
 bool Injected(const char* function) {
     ReadEnvironment();
     CoreState& s = State();
-    int call = ++s.calls[function];
+    auto counter = s.counters.find(function);
+    if (counter == s.counters.end() || counter->second->first != function)
+        counter = s.counters.insert_or_assign(function, s.calls.emplace(function, 0).first).first;
+    const int call = ++counter->second->second;
+    if (s.failures.empty()) return false;
     auto it = s.failures.find(function);
     if (it == s.failures.end()) return false;
     for (const Failure& f : it->second)
@@ -116,6 +124,7 @@ void ResetForTest() {
     for (ResetFunction reset : s.resets) reset();
     s.live = LiveCounts();
     s.trace.clear();
+    s.counters.clear();
     s.calls.clear();
     s.failures.clear();
 }

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <climits>
 #include <cmath>
+#include <vector>
 
 #include "port/src/core.h"
 #include "port/src/fonts.h"
@@ -120,18 +121,27 @@ long long PenReach(int w, int k) {
     return k <= 1 ? std::max(reach, 1LL) : reach;
 }
 
+// One row of an ellipse's outline: its pixels [left, right], when it has any.
+struct RowSpan {
+    bool any = false;
+    long long left = 0;
+    long long right = 0;
+};
+
 // The brush's part of row y: pixels whose whole pen footprint lies in the
 // ellipse. Spans shrink away from the centre, so only the footprint's rows on
-// the far side can bound it.
-bool Inside(const EllipseRows& rows, long long y, int w, long long* left, long long* right) {
+// the far side can bound it. `spans` holds the rows from `firstSpan` on, and
+// reaches w rows past y either way; `reach` is PenReach(w, k) by k.
+bool Inside(const EllipseRows& rows, const std::vector<RowSpan>& spans, long long firstSpan,
+            const std::vector<long long>& reach, long long y, int w, long long* left,
+            long long* right) {
     *left = LLONG_MIN;
     *right = LLONG_MAX;
     for (int k = 0; k <= w; ++k) {
-        long long l, r;
-        if (!rows.Span(rows.Farther(y, k), &l, &r)) return false;
-        const long long reach = PenReach(w, k);
-        *left = std::max(*left, l + reach);
-        *right = std::min(*right, r - reach);
+        const RowSpan& far = spans[static_cast<size_t>(rows.Farther(y, k) - firstSpan)];
+        if (!far.any) return false;
+        *left = std::max(*left, far.left + reach[static_cast<size_t>(k)]);
+        *right = std::min(*right, far.right - reach[static_cast<size_t>(k)]);
     }
     return *left <= *right;
 }
@@ -144,10 +154,22 @@ void DrawEllipse(const ShapeTarget& shape, int left, int top, int right, int bot
     const EllipseRows rows(xs, ys);
     const long long firstRow = std::max(ys.first, 0LL);
     const long long lastRow = std::min<long long>(ys.last, p.height - 1);
+    if (firstRow > lastRow) return;
+    // Every row's span and the pen's reach, worked out once: each row's brush
+    // test looks at the rows up to w either side of it.
+    const long long firstSpan = firstRow - w;
+    std::vector<RowSpan> spans(static_cast<size_t>(lastRow + w - firstSpan + 1));
+    for (size_t i = 0; i < spans.size(); ++i)
+        spans[i].any = rows.Span(firstSpan + static_cast<long long>(i), &spans[i].left,
+                                 &spans[i].right);
+    std::vector<long long> reach(static_cast<size_t>(w) + 1);
+    for (int k = 0; k <= w; ++k) reach[static_cast<size_t>(k)] = PenReach(w, k);
     for (long long y = firstRow; y <= lastRow; ++y) {
-        long long l, r, il, ir;
-        if (!rows.Span(y, &l, &r)) continue;
-        if (Inside(rows, y, w, &il, &ir)) {
+        const RowSpan& row = spans[static_cast<size_t>(y - firstSpan)];
+        if (!row.any) continue;
+        const long long l = row.left, r = row.right;
+        long long il, ir;
+        if (Inside(rows, spans, firstSpan, reach, y, w, &il, &ir)) {
             FillClipped(p, l, y, il, y + 1, shape.pen);
             FillClipped(p, il, y, ir + 1, y + 1, shape.brush);
             FillClipped(p, ir + 1, y, r + 1, y + 1, shape.pen);
@@ -180,33 +202,82 @@ uint8_t Mix(unsigned over, unsigned under, unsigned coverage) {
     return static_cast<uint8_t>((over * coverage + under * (255 - coverage) + 127) / 255);
 }
 
+// Pixels of one format read and written in place, as ColorToPixel and
+// PixelToColor convert them, without a switch on the format per pixel.
+template <int kBytes>
+struct FormatPixels {
+    static uint32_t Read(const uint8_t* p) {
+        if (kBytes == 2) return p[0] | (p[1] << 8);
+        return p[0] | (p[1] << 8) | (static_cast<uint32_t>(p[2]) << 16);
+    }
+    static void Write(uint8_t* p, uint32_t value) {
+        p[0] = value & 0xFF;
+        p[1] = (value >> 8) & 0xFF;
+        if (kBytes >= 3) p[2] = (value >> 16) & 0xFF;
+        if (kBytes == 4) p[3] = (value >> 24) & 0xFF;
+    }
+    // The red, green and blue of a pixel, widened to 8 bits as GDI does.
+    static void Channels(uint32_t pixel, unsigned* r, unsigned* g, unsigned* b) {
+        if (kBytes == 2) {
+            *r = ((pixel >> 11) & 0x1F) << 3;
+            *g = ((pixel >> 5) & 0x3F) << 2;
+            *b = (pixel & 0x1F) << 3;
+        } else {
+            *r = (pixel >> 16) & 0xFF;
+            *g = (pixel >> 8) & 0xFF;
+            *b = pixel & 0xFF;
+        }
+    }
+    static uint32_t FromChannels(unsigned r, unsigned g, unsigned b) {
+        if (kBytes == 2) return ((r >> 3) << 11) | ((g >> 2) << 5) | (b >> 3);
+        return (r << 16) | (g << 8) | b;
+    }
+};
+
 // Draws one glyph with its pen position at (penX, baseline), clipped to `p`.
 // Partly covered pixels blend the text colour with what is underneath.
-void DrawGlyph(Pixmap& p, const Glyph& glyph, long long penX, long long baseline,
-               COLORREF color, uint32_t colorPixel) {
+template <int kBytes>
+void DrawGlyphIn(Pixmap& p, const Glyph& glyph, long long penX, long long baseline,
+                 COLORREF color, uint32_t colorPixel) {
+    using Format = FormatPixels<kBytes>;
     const long long gx = penX + glyph.left;
     const long long gy = baseline - glyph.top;
     const int col0 = static_cast<int>(std::clamp<long long>(-gx, 0, glyph.width));
     const int col1 = static_cast<int>(std::clamp<long long>(p.width - gx, 0, glyph.width));
     const int row0 = static_cast<int>(std::clamp<long long>(-gy, 0, glyph.rows));
     const int row1 = static_cast<int>(std::clamp<long long>(p.height - gy, 0, glyph.rows));
+    if (col0 >= col1) return;
+    const unsigned red = GetRValue(color), green = GetGValue(color), blue = GetBValue(color);
     for (int row = row0; row < row1; ++row) {
         const uint8_t* coverage = glyph.coverage.data() + static_cast<size_t>(row) * glyph.width;
-        const int y = static_cast<int>(gy + row);
-        for (int col = col0; col < col1; ++col) {
+        uint8_t* line = p.Row(static_cast<int>(gy + row)) + (gx + col0) * kBytes;
+        for (int col = col0; col < col1; ++col, line += kBytes) {
             const unsigned c = coverage[col];
             if (c == 0) continue;
-            const int x = static_cast<int>(gx + col);
             if (c == 255) {
-                p.Set(x, y, colorPixel);
+                Format::Write(line, colorPixel);
                 continue;
             }
-            const COLORREF under = PixelToColor(p.Get(x, y), p.format);
-            const COLORREF mixed = RGB(Mix(GetRValue(color), GetRValue(under), c),
-                                       Mix(GetGValue(color), GetGValue(under), c),
-                                       Mix(GetBValue(color), GetBValue(under), c));
-            p.Set(x, y, ColorToPixel(mixed, p.format));
+            unsigned r, g, b;
+            Format::Channels(Format::Read(line), &r, &g, &b);
+            Format::Write(line, Format::FromChannels(Mix(red, r, c), Mix(green, g, c),
+                                                     Mix(blue, b, c)));
         }
+    }
+}
+
+void DrawGlyph(Pixmap& p, const Glyph& glyph, long long penX, long long baseline,
+               COLORREF color, uint32_t colorPixel) {
+    switch (p.format.BytesPerPixel()) {
+    case 2:
+        DrawGlyphIn<2>(p, glyph, penX, baseline, color, colorPixel);
+        break;
+    case 3:
+        DrawGlyphIn<3>(p, glyph, penX, baseline, color, colorPixel);
+        break;
+    default:
+        DrawGlyphIn<4>(p, glyph, penX, baseline, color, colorPixel);
+        break;
     }
 }
 

@@ -1,7 +1,8 @@
 #include "port/src/pixels.h"
 
 #include <algorithm>
-#include <cstring>
+
+#include "port/src/blit.h"
 
 namespace port {
 
@@ -74,17 +75,7 @@ void Pixmap::Fill(int left, int top, int right, int bottom, uint32_t value) {
     right = std::min(right, width);
     bottom = std::min(bottom, height);
     if (left >= right || top >= bottom) return;
-    const int bpp = format.BytesPerPixel();
-    uint8_t pattern[4] = {uint8_t(value), uint8_t(value >> 8), uint8_t(value >> 16),
-                          uint8_t(value >> 24)};
-    for (int y = top; y < bottom; ++y) {
-        uint8_t* p = Row(y) + left * bpp;
-        if (bpp == 4) {
-            std::fill_n(reinterpret_cast<uint32_t*>(p), right - left, value);
-            continue;
-        }
-        for (int x = left; x < right; ++x, p += bpp) std::memcpy(p, pattern, bpp);
-    }
+    blit::Fill(*this, left, top, right, bottom, value);
 }
 
 }  // namespace port
