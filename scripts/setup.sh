@@ -6,6 +6,7 @@ set -euo pipefail
 packages=(
   cmake g++ pkg-config
   libsdl2-dev libfreetype-dev libfontconfig-dev fonts-liberation2
+  fonts-dejavu-core  # the sans face the game falls back to without Liberation
   libgtest-dev
   xvfb xdotool imagemagick x11-apps x11-utils
   g++-mingw-w64-x86-64

@@ -61,6 +61,8 @@ void SetAudioAvailable(bool available);
 //   120 capture intro   writes $VEXAR_CAPTURE_DIR/intro.bmp from the last presented frame
 //   5000 quit           the user closes the window
 // $VEXAR_MAX_FRAMES (default 1000000) closes the window when reached.
+// $VEXAR_REPORT_EVERY=N writes the live object counts and resident memory to
+// stderr at the first frame and every N frames.
 // Returns false, with a message on stderr, for a line it cannot read.
 bool LoadScript(const std::string& path);
 

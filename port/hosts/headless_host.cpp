@@ -11,6 +11,9 @@
 #include <map>
 #include <utility>
 
+#include <unistd.h>
+
+#include "port/control.h"
 #include "port/hosts/headless.h"
 #include "port/hosts/host.h"
 #include "port/hosts/keys.h"
@@ -40,6 +43,8 @@ struct State {
     bool cursorVisible = true;
     uint64_t maxFrames = kDefaultMaxFrames;
     bool maxFramesReached = false;
+    uint64_t reportEvery = 0;  // $VEXAR_REPORT_EVERY; 0: no reports
+    uint64_t nextReport = 0;
     std::string captureDir = ".";
     std::vector<Box> boxes;
     // The last presented frame, rows packed, in the format it was presented in.
@@ -75,6 +80,12 @@ void Configure(State& s) {
         if (ParseNumber(frames, kLargestFrameNumber, &value)) s.maxFrames = value;
         else std::fprintf(stderr, "vexar: VEXAR_MAX_FRAMES='%s' is not a frame count; using %llu\n",
                           frames.c_str(), static_cast<unsigned long long>(kDefaultMaxFrames));
+    }
+    std::string every = Env("VEXAR_REPORT_EVERY");
+    if (!every.empty()) {
+        if (ParseNumber(every, kLargestFrameNumber, &value) && value > 0) s.reportEvery = value;
+        else std::fprintf(stderr, "vexar: VEXAR_REPORT_EVERY='%s' is not a frame count; no reports\n",
+                          every.c_str());
     }
     std::string dir = Env("VEXAR_CAPTURE_DIR");
     if (!dir.empty()) s.captureDir = dir;
@@ -121,11 +132,36 @@ void PushEvent(HostEvent::Type type, int virtualKey = 0, int scanCode = 0, bool 
     S().events.push_back(event);
 }
 
-// Runs the actions of every frame that has begun, and closes the window once
-// $VEXAR_MAX_FRAMES is reached.
+// Resident memory in kB, from /proc/self/statm; -1 when it cannot be read.
+long ResidentKilobytes() {
+    FILE* statm = std::fopen("/proc/self/statm", "r");
+    if (!statm) return -1;
+    long size = 0, resident = -1;
+    if (std::fscanf(statm, "%ld %ld", &size, &resident) != 2) resident = -1;
+    std::fclose(statm);
+    long pageKilobytes = sysconf(_SC_PAGESIZE) / 1024;
+    return resident < 0 || pageKilobytes <= 0 ? -1 : resident * pageKilobytes;
+}
+
+// One line on stderr with what is alive now, for long runs that look for leaks.
+void Report(uint64_t frame) {
+    LiveCounts live = Live();
+    std::fprintf(stderr,
+                 "vexar: frame %llu: gdi objects %d, dcs %d, surfaces %d, com objects %d, "
+                 "resident %ld kB\n",
+                 static_cast<unsigned long long>(frame), live.gdiObjects, live.dcs, live.surfaces,
+                 live.comObjects, ResidentKilobytes());
+}
+
+// Runs the actions of every frame that has begun, reports every
+// $VEXAR_REPORT_EVERY frames, and closes the window once $VEXAR_MAX_FRAMES is reached.
 void RunDueActions() {
     State& s = S();
     uint64_t frame = CurrentFrame();
+    if (s.reportEvery && frame >= s.nextReport) {
+        Report(frame);
+        s.nextReport = (frame / s.reportEvery + 1) * s.reportEvery;
+    }
     while (!s.actions.empty() && s.actions.begin()->first <= frame) {
         std::function<void()> action = std::move(s.actions.begin()->second);
         s.actions.erase(s.actions.begin());

@@ -11,6 +11,7 @@ source "$here/lib/scenario.sh"
 
 start_xvfb
 trap stop_xvfb EXIT
-# No sound card here: SDL's dummy driver opens a silent device.
-export SDL_AUDIODRIVER=dummy
+# The real SDL host, whatever the caller's environment says; no sound card
+# here, so SDL's dummy driver opens a silent device.
+export VEXAR_HOST=sdl SDL_AUDIODRIVER=dummy
 run_scenario "$(dirname "$vexar")" "$build/shots/linux" "$vexar"
