@@ -702,6 +702,22 @@ void FallingDisc(Picture& p, double cx, double cy, double size, double tilt) {
 
 // ---- The three pictures -----------------------------------------------------
 
+// The slanted chrome "VEXAR" with its magenta extrusion and glow, centred, its
+// top at `top`: big on the intro picture, smaller on the start picture.
+void ChromeTitle(Picture& p, int top, int scale, int outline, int depth, double glow) {
+    TextStyle title;
+    title.scale = scale;
+    title.slant = 0.18;
+    title.chrome = true;
+    title.outline = outline;
+    title.outlineColor = Hex(0x0B0620);
+    title.depth = depth;
+    title.depthColor = Hex(0xB0207A);
+    title.glow = glow;
+    title.glowColor = Hex(0xFF2FB0);
+    DrawCentered(p, "VEXAR", top, title);
+}
+
 Picture DrawIntro() {
     Picture p(640, 480);
     const int horizon = 330;
@@ -719,17 +735,7 @@ Picture DrawIntro() {
     Shot(p, 470, 360);
     Shot(p, 470, 300);
 
-    TextStyle title;
-    title.scale = 18;
-    title.slant = 0.18;
-    title.chrome = true;
-    title.outline = 3;
-    title.outlineColor = Hex(0x0B0620);
-    title.depth = 8;
-    title.depthColor = Hex(0xB0207A);
-    title.glow = 1.2;
-    title.glowColor = Hex(0xFF2FB0);
-    DrawCentered(p, "VEXAR", 112, title);
+    ChromeTitle(p, 112, 18, 3, 8, 1.2);
 
     TextStyle tagline;
     tagline.scale = 3;
@@ -795,17 +801,7 @@ Picture DrawStart() {
     SpaceBackground(p, 480, 0x7654321u);
     GridFloor(p, 440);
 
-    TextStyle title;
-    title.scale = 8;
-    title.slant = 0.18;
-    title.chrome = true;
-    title.outline = 2;
-    title.outlineColor = Hex(0x0B0620);
-    title.depth = 4;
-    title.depthColor = Hex(0xB0207A);
-    title.glow = 0.8;
-    title.glowColor = Hex(0xFF2FB0);
-    DrawCentered(p, "VEXAR", 18, title);
+    ChromeTitle(p, 18, 8, 2, 4, 0.8);
 
     // The panel behind the controls.
     RoundedRect(p, 38, 92, 602, 424, 14, Hex(0x2AB8FF), 0.55);

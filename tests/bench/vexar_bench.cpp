@@ -33,6 +33,7 @@
 #include "game/player_cannon.h"
 #include "port/control.h"
 #include "port/hosts/headless.h"
+#include "tests/lib/game_reset.h"
 
 namespace {
 
@@ -195,24 +196,12 @@ LRESULT CALLBACK CountingProc(HWND window, UINT message, WPARAM wParam, LPARAM l
     return WindowProc(window, message, wParam, lParam);
 }
 
-template <typename T>
-void ReleaseInterface(T*& pointer) {
-    if (pointer) pointer->Release();
-    pointer = nullptr;
-}
-
 // Gives back what a run of the game held, as the exit destructors would.
 void ReleaseGame() {
     objectPool.cdSprite.Release();
     introScene.introSprite.Release();
     introScene.startSprite.Release();
-    ReleaseInterface(engine.display.backBuffer);
-    ReleaseInterface(engine.display.primary);
-    ReleaseInterface(engine.display.directDraw);
-    if (engine.keyboard) engine.keyboard->Unacquire();
-    ReleaseInterface(engine.keyboard);
-    ReleaseInterface(engine.directInput);
-    ReleaseInterface(engine.directSound);
+    ReleaseDisplayAndDevices();
 }
 
 // The game as GameMain leaves it before its frame loop, at a desktop of `bpp`,
@@ -224,9 +213,7 @@ bool StartGame(int bpp) {
     engine = Engine();
     gameStats = GameStats();
     for (PoolSlot& slot : objectPool.slots) slot = PoolSlot();
-    HudFont = MakeFont("Arial", 14);
-    TitleFont = MakeFont("Arial", 100);
-    StatsFont = MakeFont("Arial", 15);
+    RemakeGameFonts();
     if (!engine.Create("VEXAR", kWidth, kHeight, 4, CountingProc, GetModuleHandleA(nullptr),
                        nullptr, nullptr)) {
         std::fprintf(stderr, "vexar_bench: the engine did not start at %d bpp\n", bpp);

@@ -5,11 +5,7 @@
 # the fallback sans face.
 # Usage: bare_machine_test.sh VEXAR BUILD_DIR
 set -euo pipefail
-here=$(cd "$(dirname "$0")" && pwd)
-vexar=$1
-build=$2
-XPROBE="$build/tests/xprobe"
-source "$here/lib/x11.sh"
+source "$(dirname "$0")/lib/prologue.sh"
 source "$here/lib/scenario.sh"
 shots="$build/shots/bare"
 mkdir -p "$shots"

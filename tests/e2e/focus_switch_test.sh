@@ -6,11 +6,7 @@
 # the cannon.
 # Usage: focus_switch_test.sh VEXAR BUILD_DIR
 set -euo pipefail
-here=$(cd "$(dirname "$0")" && pwd)
-vexar=$1
-build=$2
-XPROBE="$build/tests/xprobe"
-source "$here/lib/x11.sh"
+source "$(dirname "$0")/lib/prologue.sh"
 pictures=$(dirname "$vexar")
 shots="$build/shots/focus"
 mkdir -p "$shots"

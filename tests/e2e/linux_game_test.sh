@@ -2,11 +2,7 @@
 # The real vexar in a real X server, driven with xdotool and checked by pixels.
 # Usage: linux_game_test.sh VEXAR BUILD_DIR
 set -euo pipefail
-here=$(cd "$(dirname "$0")" && pwd)
-vexar=$1
-build=$2
-XPROBE="$build/tests/xprobe"
-source "$here/lib/x11.sh"
+source "$(dirname "$0")/lib/prologue.sh"
 source "$here/lib/scenario.sh"
 
 start_xvfb

@@ -9,6 +9,7 @@
 #include "port/control.h"
 #include "port/hosts/headless.h"
 #include "port/src/user.h"
+#include "tests/lib/test_window.h"
 
 namespace {
 
@@ -23,20 +24,7 @@ LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
 }
 
 HWND OpenWindow() {
-    WNDCLASSA windowClass = {};
-    windowClass.lpfnWndProc = WindowProc;
-    windowClass.lpszClassName = "KEYS";
-    RegisterClassA(&windowClass);
-    HWND window = CreateWindowExA(0, "KEYS", "KEYS", WS_POPUPWINDOW, 0, 0, 640, 480, nullptr,
-                                  nullptr, GetModuleHandleA(nullptr), nullptr);
-    ShowWindow(window, SW_SHOW);
-    return window;
-}
-
-// Lets the window manager take in the host's focus changes.
-void Pump() {
-    MSG message;
-    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&message);
+    return OpenTestWindow(WindowProc, "KEYS", "KEYS", WS_POPUPWINDOW, GetModuleHandleA(nullptr));
 }
 
 std::vector<std::string> SocketCalls() {
@@ -141,13 +129,13 @@ TEST_F(DevicesTest, HeldKeysComeBackWithTheForeground) {
     ASSERT_TRUE(engine.IsKeyDown(DIK_RIGHT));
 
     port::headless::SetFocus(false);
-    Pump();
+    DispatchWaitingMessages();
     EXPECT_FALSE(engine.IsKeyDown(DIK_RIGHT)) << "lost, and cannot be taken back yet";
     EXPECT_FALSE(engine.IsKeyDown(DIK_RIGHT));
     EXPECT_EQ(3, port::CallCount("IDirectInputDevice::Acquire")) << "one try per read";
 
     port::headless::SetFocus(true);
-    Pump();
+    DispatchWaitingMessages();
     EXPECT_TRUE(engine.IsKeyDown(DIK_RIGHT));
     EXPECT_TRUE(engine.IsKeyDown(DIK_RIGHT));
     EXPECT_EQ(4, port::CallCount("IDirectInputDevice::Acquire")) << "taken back once, kept";

@@ -7,14 +7,11 @@
 # every other screen is exactly that of a run with good pictures.
 # Usage: bad_pictures.sh VEXAR BUILD_DIR
 set -euo pipefail
-here=$(cd "$(dirname "$0")" && pwd)
+source "$(dirname "$0")/lib/prologue.sh"
 vexar=$(cd "$(dirname "$1")" && pwd)/$(basename "$1")
 build=$(cd "$2" && pwd)
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
 chmod 755 "$work"
-"${CXX:-c++}" -std=c++17 -O1 -o "$work/check" "$here/checker/capture_check.cpp"
-check() { "$work/check" "$@"; }
+source "$here/lib/checker.sh"
 
 cat > "$work/script" <<'SCRIPT'
 20 capture intro

@@ -6,14 +6,9 @@
 #include <filesystem>
 
 #include "port/control.h"
+#include "tests/lib/game_reset.h"
 
 namespace {
-
-template <typename T>
-void ReleaseInterface(T*& pointer) {
-    if (pointer) pointer->Release();
-    pointer = nullptr;
-}
 
 void ForgetSprite(Sprite& sprite) {
     sprite.Release();
@@ -46,13 +41,7 @@ void ReleaseGame() {
     ForgetSprite(objectPool.cdSprite);
     ForgetSprite(introScene.startSprite);
     ForgetSprite(introScene.introSprite);
-    ReleaseInterface(engine.display.backBuffer);
-    ReleaseInterface(engine.display.primary);
-    ReleaseInterface(engine.display.directDraw);
-    if (engine.keyboard) engine.keyboard->Unacquire();
-    ReleaseInterface(engine.keyboard);
-    ReleaseInterface(engine.directInput);
-    ReleaseInterface(engine.directSound);
+    ReleaseDisplayAndDevices();
 }
 
 void ResetGame() {
@@ -87,9 +76,7 @@ void GameTest::TearDown() {
 }
 
 void GameTest::StartEngine(const std::string& pictureDir) {
-    HudFont = MakeFont("Arial", 14);
-    TitleFont = MakeFont("Arial", 100);
-    StatsFont = MakeFont("Arial", 15);
+    RemakeGameFonts();
     ASSERT_TRUE(engine.Create("VEXAR", 640, 480, 4, WindowProc, GetModuleHandleA(nullptr),
                               nullptr, nullptr));
     ASSERT_NE(engine.active, 0u) << "the headless window is active once shown";

@@ -7,11 +7,9 @@
 # a million.
 # Usage: long_run.sh VEXAR BUILD_DIR
 set -euo pipefail
-here=$(cd "$(dirname "$0")" && pwd)
+source "$(dirname "$0")/lib/prologue.sh"
 vexar=$1
 build=$2
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
 
 sanitized=no
 grep -q '^VEXAR_SANITIZE:BOOL=ON' "$build/CMakeCache.txt" 2>/dev/null && sanitized=yes

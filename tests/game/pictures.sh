@@ -4,12 +4,9 @@
 # pinkish blend in between, also once the display reduces it to 16 bits.
 # Usage: pictures.sh VEXAR BUILD_DIR
 set -euo pipefail
-here=$(cd "$(dirname "$0")" && pwd)
+source "$(dirname "$0")/lib/prologue.sh"
 build=$2
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-"${CXX:-c++}" -std=c++17 -O1 -o "$work/check" "$here/checker/capture_check.cpp"
-check() { "$work/check" "$@"; }
+source "$here/lib/checker.sh"
 failures=0
 expect() {  # expect DESCRIPTION ACTUAL WANTED
     if [ "$2" != "$3" ]; then

@@ -10,6 +10,7 @@
 #include <sstream>
 
 #include "port/control.h"
+#include "tests/lib/game_reset.h"
 
 namespace {
 
@@ -274,9 +275,7 @@ TEST_F(TaskSwitchTest, HundredSwitchesAwayAndBackThroughEveryScene) {
     ASSERT_TRUE(WritePicture(dir + "/cd.bmp", 106, 82, kMagenta, kDiscColor, 20, 20, 86, 62));
     std::filesystem::current_path(dir);
     // The port's reset forgot the fonts made at load, as StartEngine knows.
-    HudFont = MakeFont("Arial", 14);
-    TitleFont = MakeFont("Arial", 100);
-    StatsFont = MakeFont("Arial", 15);
+    RemakeGameFonts();
 
     Session session(intro, start);
     session.Schedule();

@@ -5,13 +5,10 @@
 # Escape, checked by the pixels of captured frames and the exit code.
 # Usage: whole_game.sh VEXAR BUILD_DIR
 set -euo pipefail
-here=$(cd "$(dirname "$0")" && pwd)
+source "$(dirname "$0")/lib/prologue.sh"
 vexar=$1
 build=$2
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-"${CXX:-c++}" -std=c++17 -O1 -o "$work/check" "$here/checker/capture_check.cpp"
-check() { "$work/check" "$@"; }
+source "$here/lib/checker.sh"
 
 # Frames come at 60 a second and the game ticks about once a frame. The
 # first play tick spawns a disc and one follows every 21 ticks; each lands

@@ -13,28 +13,11 @@
 #include "port/include/ddraw.h"
 #include "port/src/blit.h"
 #include "port/src/surface.h"
+#include "tests/lib/test_window.h"
 
 namespace {
 
-LRESULT CALLBACK TestProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    return DefWindowProcA(window, message, wParam, lParam);
-}
-
-HWND MakeWindow() {
-    WNDCLASSA wc = {};
-    wc.lpfnWndProc = TestProc;
-    wc.lpszClassName = "ddraw_test";
-    RegisterClassA(&wc);
-    HWND window = CreateWindowExA(0, "ddraw_test", "test", WS_POPUP, 0, 0, 640, 480, nullptr,
-                                  nullptr, nullptr, nullptr);
-    ShowWindow(window, SW_SHOW);
-    return window;
-}
-
-void Pump() {
-    MSG msg;
-    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
-}
+HWND MakeWindow() { return OpenTestWindow(DefWindowProcA, "ddraw_test", "test", WS_POPUP, nullptr); }
 
 DDSURFACEDESC Desc() {
     DDSURFACEDESC desc;
@@ -523,7 +506,7 @@ TEST_F(DirectDrawTest, LosingTheForegroundLosesEverySurfaceUntilRestored) {
     DDBLTFX fx = Fx(0x123456);
     sprite->Blt(nullptr, nullptr, nullptr, DDBLT_COLORFILL, &fx);
     port::headless::SetFocus(false);
-    Pump();
+    DispatchWaitingMessages();
     HDC dc = nullptr;
     DDSURFACEDESC desc = Desc();
     EXPECT_EQ(back->Blt(nullptr, nullptr, nullptr, DDBLT_COLORFILL, &fx), DDERR_SURFACELOST);
@@ -534,7 +517,7 @@ TEST_F(DirectDrawTest, LosingTheForegroundLosesEverySurfaceUntilRestored) {
     EXPECT_EQ(sprite->Restore(), DDERR_WRONGMODE);
     EXPECT_EQ(primary->Restore(), DDERR_WRONGMODE);
     port::headless::SetFocus(true);
-    Pump();
+    DispatchWaitingMessages();
     EXPECT_EQ(sprite->BltFast(0, 0, sprite, nullptr, 0), DDERR_SURFACELOST);  // still lost
     EXPECT_EQ(sprite->Restore(), DD_OK);
     Pixels p = Read(sprite);

@@ -12,30 +12,14 @@
 #include "port/include/winsock.h"
 #include "port/include/windows.h"
 #include "port/src/user.h"
+#include "tests/lib/test_window.h"
 
 namespace {
 
 HINSTANCE Instance() { return reinterpret_cast<HINSTANCE>(0x400000); }
 
-LRESULT CALLBACK PlainProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    return DefWindowProcA(window, message, wParam, lParam);
-}
-
 HWND OpenGameWindow() {
-    WNDCLASSA windowClass = {};
-    windowClass.lpfnWndProc = PlainProc;
-    windowClass.lpszClassName = "DEVICES";
-    RegisterClassA(&windowClass);
-    HWND window = CreateWindowExA(0, "DEVICES", "DEVICES", WS_POPUPWINDOW, 0, 0, 640, 480, nullptr,
-                                  nullptr, Instance(), nullptr);
-    ShowWindow(window, SW_SHOW);
-    return window;
-}
-
-// Lets the window manager take in the host's focus changes and key events.
-void Pump() {
-    MSG message;
-    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&message);
+    return OpenTestWindow(DefWindowProcA, "DEVICES", "DEVICES", WS_POPUPWINDOW, Instance());
 }
 
 class DevicesTest : public ::testing::Test {
@@ -185,7 +169,7 @@ TEST_F(KeyboardTest, ForegroundDeviceIsTakenAwayWithTheForeground) {
     Open(OpenGameWindow(), DISCL_NONEXCLUSIVE | DISCL_FOREGROUND);
     port::headless::KeyDown(VK_RIGHT, DIK_RIGHT);
     port::headless::SetFocus(false);
-    Pump();
+    DispatchWaitingMessages();
     ASSERT_FALSE(port::AppActive());
 
     HRESULT result;
@@ -198,7 +182,7 @@ TEST_F(KeyboardTest, ForegroundDeviceIsTakenAwayWithTheForeground) {
     EXPECT_EQ(DIERR_NOTACQUIRED, result);
 
     port::headless::SetFocus(true);
-    Pump();
+    DispatchWaitingMessages();
     Read(&result);
     EXPECT_EQ(DIERR_NOTACQUIRED, result) << "nothing acquires the device but the program";
     ASSERT_EQ(DI_OK, keyboard->Acquire());
@@ -210,7 +194,7 @@ TEST_F(KeyboardTest, ForegroundDeviceIsTakenAwayWithTheForeground) {
 TEST_F(KeyboardTest, BackgroundDeviceKeepsReading) {
     Open(OpenGameWindow(), DISCL_NONEXCLUSIVE | DISCL_BACKGROUND);
     port::headless::SetFocus(false);
-    Pump();
+    DispatchWaitingMessages();
     HRESULT result;
     Read(&result);
     EXPECT_EQ(DI_OK, result);

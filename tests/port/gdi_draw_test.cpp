@@ -7,6 +7,7 @@
 
 #include "port/control.h"
 #include "port/src/gdi_objects.h"
+#include "tests/port/lib/pixmap_canvas.h"
 
 namespace {
 
@@ -16,20 +17,14 @@ constexpr COLORREF kFill = 0xF80000;   // brush
 constexpr uint8_t kPadding = 0xAB;     // row padding, which nothing may touch
 
 // A DC on a pixmap filled with kPaper, its row padding marked.
-class Canvas {
+class Canvas : public PixmapCanvas {
 public:
-    Canvas(int width, int height, int bitsPerPixel) {
-        port::PixelFormat format;
-        port::FormatForDepth(bitsPerPixel, &format);
-        pixels.Allocate(width, height, format);
-        pixels.Fill(0, 0, width, height, port::ColorToPixel(kPaper, format));
+    Canvas(int width, int height, int bitsPerPixel)
+        : PixmapCanvas(width, height, bitsPerPixel, kPaper) {
         for (int y = 0; y < height; ++y)
-            for (int i = width * format.BytesPerPixel(); i < pixels.pitch; ++i) pixels.Row(y)[i] = kPadding;
-        dc = port::NewDC(port::DC::Origin::Surface, &pixels);
+            for (int i = width * pixels.format.BytesPerPixel(); i < pixels.pitch; ++i)
+                pixels.Row(y)[i] = kPadding;
     }
-    ~Canvas() { port::Destroy(dc); }
-    HDC Handle() const { return reinterpret_cast<HDC>(static_cast<port::GdiObject*>(dc)); }
-    COLORREF At(int x, int y) const { return port::PixelToColor(pixels.Get(x, y), pixels.format); }
     // 'P' pen, 'B' brush, '.' paper, '?' anything else.
     char Kind(int x, int y) const {
         COLORREF c = At(x, y);
@@ -49,9 +44,6 @@ public:
         }
         return s;
     }
-
-    port::Pixmap pixels;
-    port::DC* dc = nullptr;
 };
 
 // Selects a brush and a pen into the canvas for the test's lifetime.

@@ -9,6 +9,7 @@
 #include "port/control.h"
 #include "port/src/fonts.h"
 #include "port/src/gdi_objects.h"
+#include "tests/port/lib/pixmap_canvas.h"
 
 namespace {
 
@@ -24,20 +25,13 @@ HFONT Arial(int height, DWORD quality = NONANTIALIASED_QUALITY, int weight = FW_
 port::Font* FontOf(HFONT font) { return port::LookupAs<port::Font>(font, port::GdiKind::Font); }
 
 // A DC on a pixmap filled with kPaper, with the test's text and background colours.
-class Canvas {
+class Canvas : public PixmapCanvas {
 public:
-    Canvas(int width, int height, int bitsPerPixel) {
-        port::PixelFormat format;
-        port::FormatForDepth(bitsPerPixel, &format);
-        pixels.Allocate(width, height, format);
-        pixels.Fill(0, 0, width, height, port::ColorToPixel(kPaper, format));
-        dc = port::NewDC(port::DC::Origin::Surface, &pixels);
+    Canvas(int width, int height, int bitsPerPixel)
+        : PixmapCanvas(width, height, bitsPerPixel, kPaper) {
         SetTextColor(Handle(), kText);
         SetBkColor(Handle(), kBack);
     }
-    ~Canvas() { port::Destroy(dc); }
-    HDC Handle() const { return reinterpret_cast<HDC>(static_cast<port::GdiObject*>(dc)); }
-    COLORREF At(int x, int y) const { return port::PixelToColor(pixels.Get(x, y), pixels.format); }
 
     // The smallest box holding every pixel that is no longer paper.
     struct Box {
@@ -63,9 +57,6 @@ public:
             for (int x = 0; x < pixels.width; ++x) colours.insert(At(x, y));
         return colours;
     }
-
-    port::Pixmap pixels;
-    port::DC* dc = nullptr;
 };
 
 BOOL Draw(const Canvas& canvas, int x, int y, const char* text) {

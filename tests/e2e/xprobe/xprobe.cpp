@@ -19,19 +19,15 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <fstream>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include "../../lib/bmp_reader.h"
+
 namespace {
 
-struct Image {
-    int width = 0;
-    int height = 0;
-    std::vector<uint32_t> rgb;  // 0xRRGGBB, rows top-down
-    uint32_t At(int x, int y) const { return rgb[static_cast<size_t>(y) * width + x]; }
-};
+using bmp::Image;
 
 bool Grab(Display* display, Image* screen) {
     Window root = DefaultRootWindow(display);
@@ -51,34 +47,10 @@ bool Grab(Display* display, Image* screen) {
     return true;
 }
 
-// Reads an uncompressed 24-bit BMP, bottom-up or top-down.
+// The pictures the screen is compared with: 24-bit BMP files, 8192 pixels a side at most.
 bool ReadBmp(const std::string& path, Image* picture) {
-    std::ifstream file(path, std::ios::binary);
-    std::vector<uint8_t> data((std::istreambuf_iterator<char>(file)), {});
-    auto u32 = [&](size_t at) {
-        return uint32_t(data[at]) | uint32_t(data[at + 1]) << 8 | uint32_t(data[at + 2]) << 16 |
-               uint32_t(data[at + 3]) << 24;
-    };
-    if (data.size() < 54 || data[0] != 'B' || data[1] != 'M') return false;
-    uint32_t offset = u32(10);
-    int32_t width = static_cast<int32_t>(u32(18)), height = static_cast<int32_t>(u32(22));
-    bool topDown = height < 0;
-    if (topDown) height = -height;
-    if ((data[28] | data[29] << 8) != 24 || u32(30) != 0 || width <= 0 || width > 8192 ||
-        height <= 0 || height > 8192)
-        return false;
-    size_t stride = (static_cast<size_t>(width) * 3 + 3) & ~size_t(3);
-    if (offset + stride * height > data.size()) return false;
-    picture->width = width;
-    picture->height = height;
-    picture->rgb.resize(static_cast<size_t>(width) * height);
-    for (int y = 0; y < height; ++y) {
-        const uint8_t* row = &data[offset + stride * (topDown ? y : height - 1 - y)];
-        for (int x = 0; x < width; ++x)
-            picture->rgb[static_cast<size_t>(y) * width + x] =
-                row[3 * x] | row[3 * x + 1] << 8 | row[3 * x + 2] << 16;
-    }
-    return true;
+    std::string error;
+    return bmp::Read24(path, 8192, picture, &error);
 }
 
 struct Condition {

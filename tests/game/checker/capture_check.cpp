@@ -17,57 +17,24 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
+#include "../../lib/bmp_reader.h"
+
 namespace {
 
-struct Image {
-    int width = 0;
-    int height = 0;
-    std::vector<uint32_t> rgb;  // 0xRRGGBB, rows top-down
-    uint32_t At(int x, int y) const { return rgb[static_cast<size_t>(y) * width + x]; }
-};
+using bmp::Image;
 
 [[noreturn]] void Fail(const std::string& message) {
     std::fprintf(stderr, "capture_check: %s\n", message.c_str());
     std::exit(2);
 }
 
-uint32_t Le(const std::vector<uint8_t>& d, size_t at, int bytes) {
-    uint32_t v = 0;
-    for (int i = 0; i < bytes; ++i) v |= static_cast<uint32_t>(d[at + i]) << (8 * i);
-    return v;
-}
-
 Image Read(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) Fail("cannot read " + path);
-    std::vector<uint8_t> d((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    if (d.size() < 54 || d[0] != 'B' || d[1] != 'M') Fail(path + " is not a BMP file");
-    const uint32_t offset = Le(d, 10, 4);
-    const int32_t width = static_cast<int32_t>(Le(d, 18, 4));
-    const int32_t rawHeight = static_cast<int32_t>(Le(d, 22, 4));
-    const uint32_t bits = Le(d, 28, 2), compression = Le(d, 30, 4);
-    if (bits != 24 || compression != 0) Fail(path + " is not an uncompressed 24-bit BMP");
-    const bool bottomUp = rawHeight > 0;
-    const int32_t height = bottomUp ? rawHeight : -rawHeight;
-    if (width <= 0 || height <= 0 || width > 16384 || height > 16384) Fail(path + ": bad size");
-    const size_t row = (static_cast<size_t>(width) * 3 + 3) & ~size_t(3);
-    if (offset > d.size() || d.size() - offset < row * height) Fail(path + " is cut short");
     Image image;
-    image.width = width;
-    image.height = height;
-    image.rgb.resize(static_cast<size_t>(width) * height);
-    for (int y = 0; y < height; ++y) {
-        const size_t start = offset + row * static_cast<size_t>(bottomUp ? height - 1 - y : y);
-        for (int x = 0; x < width; ++x) {
-            const uint8_t* p = &d[start + static_cast<size_t>(x) * 3];
-            image.rgb[static_cast<size_t>(y) * width + x] = (p[2] << 16) | (p[1] << 8) | p[0];
-        }
-    }
+    std::string error;
+    if (!bmp::Read24(path, 16384, &image, &error)) Fail(error);
     return image;
 }
 
