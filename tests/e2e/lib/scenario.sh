@@ -59,7 +59,9 @@ run_scenario() {
     return 1
   fi
   echo "ok: Escape ends the game with exit code 0"
+  CHECKS_PASSED=$((CHECKS_PASSED + 1))
 
   local f
   for f in "$shots"/*.ppm; do to_png "$f"; done
+  echo "scenario: $CHECKS_PASSED passed, $CHECKS_FAILED failed"
 }

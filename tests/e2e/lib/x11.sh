@@ -28,13 +28,18 @@ stop_xvfb() {
 }
 
 # expect SECONDS WHAT [--save FILE.ppm] CONDITION...: waits for the screen.
+# Counts the checks in CHECKS_PASSED and CHECKS_FAILED.
+CHECKS_PASSED=0
+CHECKS_FAILED=0
 expect() {
   local timeout=$1 what=$2
   shift 2
   if "$XPROBE" "$timeout" "$@"; then
     echo "ok: $what"
+    CHECKS_PASSED=$((CHECKS_PASSED + 1))
   else
     echo "FAIL: $what" >&2
+    CHECKS_FAILED=$((CHECKS_FAILED + 1))
     return 1
   fi
 }
