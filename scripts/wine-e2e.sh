@@ -28,6 +28,10 @@ wineboot -i >/dev/null 2>&1 || true
 # Windows has Arial; a fresh prefix does not, and Wine would fall back on a
 # fixed-pitch face for the game's FF_MODERN fonts. Liberation Sans has Arial's metrics.
 wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v Arial /t REG_SZ /d 'Liberation Sans' /f >/dev/null 2>&1
+# Xvfb has no GPU: Wine's default DirectDraw path runs on OpenGL over llvmpipe,
+# which now and then crashed the process as it exited (about one run in
+# fifteen, inside Wine's thread teardown). Its GDI renderer draws the same.
+wine reg add 'HKCU\Software\Wine\Direct3D' /v renderer /t REG_SZ /d gdi /f >/dev/null 2>&1
 wineserver -w || true
 
 run_scenario "$root/build-win" "$root/build/shots/wine" wine "$root/build-win/vexar.exe"
