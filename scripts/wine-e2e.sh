@@ -24,7 +24,9 @@ export HOME="$winehome" WINEPREFIX="$winehome/prefix" WINEDEBUG=-all
 
 start_xvfb
 echo "Preparing the Wine prefix (about 10 s)..."
-wineboot -i >/dev/null 2>&1 || true
+# No .NET or HTML engine is needed; skipping them keeps wineboot from offering
+# to download their installers.
+WINEDLLOVERRIDES="mscoree,mshtml=" wineboot -i >/dev/null 2>&1 || true
 # Windows has Arial; a fresh prefix does not, and Wine would fall back on a
 # fixed-pitch face for the game's FF_MODERN fonts. Liberation Sans has Arial's metrics.
 wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v Arial /t REG_SZ /d 'Liberation Sans' /f >/dev/null 2>&1
