@@ -6,7 +6,7 @@
 #include <ctime>
 #include <vector>
 
-#include "port/hosts/host.h"
+#include "port/src/host.h"
 
 int main() {
     const port::Host& host = port::CurrentHost();

@@ -15,7 +15,7 @@
 
 #include "port/control.h"
 #include "port/hosts/headless.h"
-#include "port/hosts/host.h"
+#include "port/src/host.h"
 #include "port/hosts/keys.h"
 #include "port/src/core.h"
 #include "port/src/pixels.h"

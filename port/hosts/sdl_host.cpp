@@ -14,7 +14,7 @@
 #include <thread>
 #include <vector>
 
-#include "port/hosts/host.h"
+#include "port/src/host.h"
 #include "port/hosts/keys.h"
 #include "port/src/core.h"
 

@@ -6,7 +6,7 @@
 #include <new>
 
 #include "port/control.h"
-#include "port/hosts/host.h"
+#include "port/src/host.h"
 #include "port/src/blit.h"
 #include "port/src/core.h"
 #include "port/src/gdi_objects.h"

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "port/control.h"
-#include "port/hosts/host.h"
+#include "port/src/host.h"
 #include "port/src/core.h"
 #include "port/src/user.h"
 

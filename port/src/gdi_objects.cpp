@@ -5,7 +5,7 @@
 #include <unordered_set>
 
 #include "port/control.h"
-#include "port/hosts/host.h"
+#include "port/src/host.h"
 #include "port/src/core.h"
 
 namespace port {

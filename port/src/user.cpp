@@ -15,7 +15,7 @@
 #include <string>
 #include <vector>
 
-#include "port/hosts/host.h"
+#include "port/src/host.h"
 #include "port/src/core.h"
 
 namespace port {

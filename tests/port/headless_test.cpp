@@ -12,7 +12,7 @@
 
 #include "port/control.h"
 #include "port/hosts/headless.h"
-#include "port/hosts/host.h"
+#include "port/src/host.h"
 #include "port/include/dinput.h"
 
 namespace {

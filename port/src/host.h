@@ -1,6 +1,8 @@
-// The port's core talks to the machine through one table of operations.
-// `sdl` is a real window, keyboard and audio device; `headless` is memory, a
-// virtual clock and a script, for tests. $VEXAR_HOST chooses (default: sdl).
+// The port's core talks to the machine through one table of operations, which
+// each host in port/hosts/ implements: `sdl` is a real window, keyboard and
+// audio device; `headless` is memory, a virtual clock and a script, for tests.
+// Hosts include the core; the core never includes a host. $VEXAR_HOST chooses
+// (default: sdl), in port/hosts/choose_host.cpp.
 #pragma once
 
 #include <cstdint>

@@ -1,4 +1,5 @@
-#include "port/hosts/host.h"
+// Picks the host for $VEXAR_HOST: the one place that knows every host.
+#include "port/src/host.h"
 
 #include <cstdio>
 #include <string>
