@@ -15,6 +15,7 @@ struct HostEvent {
     int virtualKey = 0;  // VK_ code of a key event
     int scanCode = 0;    // DIK_ code of a key event
     bool repeat = false; // auto-repeat of a held key
+    bool alt = false;    // Alt was held: WM_SYSKEYDOWN/WM_SYSKEYUP, as on Windows
 };
 
 struct Host {

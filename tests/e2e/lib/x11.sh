@@ -1,13 +1,13 @@
-# Runs programs in a private Xvfb screen (640x480x24) for the end-to-end tests.
+# Runs programs in a private Xvfb screen (640x480x24 unless asked) for the end-to-end tests.
 # The screen is read with xprobe (tests/e2e/xprobe/), which polls it until a
 # set of conditions holds. Callers set XPROBE to its path.
 
-# Starts Xvfb on the first free display and exports DISPLAY.
+# start_xvfb [WIDTHxHEIGHTxDEPTH]: starts Xvfb on the first free display and exports DISPLAY.
 start_xvfb() {
-  local n i
+  local n i screen=${1:-640x480x24}
   for n in $(seq 91 140); do
     [ -e "/tmp/.X$n-lock" ] && continue
-    Xvfb ":$n" -screen 0 640x480x24 -nolisten tcp >/dev/null 2>&1 &
+    Xvfb ":$n" -screen 0 "$screen" -nolisten tcp >/dev/null 2>&1 &
     XVFB_PID=$!
     export DISPLAY=":$n"
     for i in $(seq 100); do
