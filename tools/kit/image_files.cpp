@@ -1,0 +1,61 @@
+#include "kit/image_files.h"
+
+#include <cerrno>
+#include <cstdint>
+#include <cstdio>
+#include <vector>
+
+#define STB_IMAGE_WRITE_IMPLEMENTATION
+#define STBI_WRITE_NO_STDIO
+#include <stb_image_write.h>
+
+namespace {
+
+using Bytes = std::vector<uint8_t>;
+
+// The picture's pixels top row first, `channels` bytes each: RGB, or RGBA.
+Bytes Pixels(const Picture& p, int channels) {
+    Bytes out;
+    out.reserve(static_cast<size_t>(p.Width()) * p.Height() * channels);
+    for (int y = 0; y < p.Height(); ++y) {
+        for (int x = 0; x < p.Width(); ++x) {
+            Color c = p.Get(x, y);
+            out.push_back(ToByte(c.r));
+            out.push_back(ToByte(c.g));
+            out.push_back(ToByte(c.b));
+            if (channels == 4) out.push_back(ToByte(p.Opacity(x, y)));
+        }
+    }
+    return out;
+}
+
+void Append(void* context, void* data, int size) {
+    const uint8_t* bytes = static_cast<const uint8_t*>(data);
+    static_cast<Bytes*>(context)->insert(static_cast<Bytes*>(context)->end(), bytes, bytes + size);
+}
+
+bool WriteFile(const Bytes& bytes, const std::string& path) {
+    if (bytes.empty()) {
+        errno = EINVAL;
+        return false;
+    }
+    FILE* file = std::fopen(path.c_str(), "wb");
+    if (!file) return false;
+    bool ok = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
+    ok = (std::fclose(file) == 0) && ok;
+    return ok;
+}
+
+}  // namespace
+
+bool WriteBmp(const Picture& p, const std::string& path) {
+    Bytes pixels = Pixels(p, 3), file;
+    stbi_write_bmp_to_func(Append, &file, p.Width(), p.Height(), 3, pixels.data());
+    return WriteFile(file, path);
+}
+
+bool WritePng(const Picture& p, const std::string& path) {
+    Bytes pixels = Pixels(p, 4), file;
+    stbi_write_png_to_func(Append, &file, p.Width(), p.Height(), 4, pixels.data(), p.Width() * 4);
+    return WriteFile(file, path);
+}

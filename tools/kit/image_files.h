@@ -1,0 +1,12 @@
+// Writing pictures to files: false (with errno set) when the file cannot be written.
+#pragma once
+
+#include <string>
+
+#include "kit/picture.h"
+
+// A bottom-up 24-bit BMP, the format the game loads; opacity is left out.
+bool WriteBmp(const Picture& p, const std::string& path);
+
+// An 8-bit RGBA PNG, opacity included.
+bool WritePng(const Picture& p, const std::string& path);
