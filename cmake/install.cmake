@@ -1,0 +1,45 @@
+# What `cmake --install` puts where, and so what the packages hold.
+#   Linux, Debian's layout for games: the binary in games/, its pictures in
+#   share/games/vexar/, a `vexar` launcher in bin/ that starts it there, the
+#   desktop entry, the icon in the hicolor theme, the README and the licence.
+#   Windows: vexar.exe with its pictures beside it and a text on how to play.
+if(WIN32)
+  install(TARGETS vexar RUNTIME DESTINATION .)
+  install(FILES ${VEXAR_PICTURES} DESTINATION .)
+  configure_file(packaging/README-windows.txt.in ${CMAKE_BINARY_DIR}/packaging/README.txt
+    @ONLY NEWLINE_STYLE WIN32)
+  configure_file(LICENSE ${CMAKE_BINARY_DIR}/packaging/LICENSE.txt NEWLINE_STYLE WIN32)
+  install(FILES ${CMAKE_BINARY_DIR}/packaging/README.txt ${CMAKE_BINARY_DIR}/packaging/LICENSE.txt
+    DESTINATION .)
+elseif(CMAKE_SYSTEM_NAME STREQUAL "Linux")
+  include(GNUInstallDirs)
+  set(VEXAR_GAME_DIR games)
+  set(VEXAR_DATA_DIR ${CMAKE_INSTALL_DATADIR}/games/vexar)
+  install(TARGETS vexar RUNTIME DESTINATION ${VEXAR_GAME_DIR})
+  install(FILES ${VEXAR_PICTURES} DESTINATION ${VEXAR_DATA_DIR})
+
+  # The launcher finds the game and its pictures from where it is itself, so
+  # the installed tree works under any prefix.
+  file(RELATIVE_PATH VEXAR_BIN_TO_DATA /${CMAKE_INSTALL_BINDIR} /${VEXAR_DATA_DIR})
+  file(RELATIVE_PATH VEXAR_BIN_TO_GAME /${CMAKE_INSTALL_BINDIR} /${VEXAR_GAME_DIR}/vexar)
+  configure_file(packaging/vexar.in ${CMAKE_BINARY_DIR}/packaging/vexar @ONLY)
+  install(PROGRAMS ${CMAKE_BINARY_DIR}/packaging/vexar DESTINATION ${CMAKE_INSTALL_BINDIR})
+  install(FILES packaging/vexar.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+
+  # The icon, drawn by the picture tool at the sizes menus ask for.
+  set(VEXAR_ICON_SIZES 32 64 128 256)
+  set(VEXAR_ICONS)
+  foreach(size ${VEXAR_ICON_SIZES})
+    list(APPEND VEXAR_ICONS ${CMAKE_BINARY_DIR}/icons/vexar-${size}.png)
+    install(FILES ${CMAKE_BINARY_DIR}/icons/vexar-${size}.png
+      DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps RENAME vexar.png)
+  endforeach()
+  add_custom_command(OUTPUT ${VEXAR_ICONS}
+    COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_BINARY_DIR}/icons
+    COMMAND ${VEXAR_MAKE_PICTURES} --icons ${CMAKE_BINARY_DIR}/icons
+    DEPENDS ${VEXAR_MAKE_PICTURES_DEPENDS}
+    COMMENT "Drawing the icon")
+  add_custom_target(icons ALL DEPENDS ${VEXAR_ICONS})
+
+  install(FILES README.md LICENSE DESTINATION ${CMAKE_INSTALL_DOCDIR})
+endif()
