@@ -1,7 +1,11 @@
 #!/usr/bin/env bash
 # Sets up, cross-builds vexar.exe and plays the end-to-end scenario against it
 # under Wine in Xvfb, with a fresh Wine prefix and the ALSA null device.
+# Usage: scripts/wine-e2e.sh [FOLDER]   (a folder holding vexar.exe and its
+# pictures, such as an unzipped package; without one, build-win, built first)
 set -euo pipefail
+game=""
+[ $# -eq 0 ] || game=$(cd "$1" && pwd)
 cd "$(dirname "$0")/.."
 root=$(pwd)
 scripts/setup.sh wine wine64
@@ -9,8 +13,11 @@ jobs=$(nproc)
 
 cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build build -j"$jobs" --target xprobe
-cmake -S . -B build-win -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake -DCMAKE_BUILD_TYPE=Release >/dev/null
-cmake --build build-win -j"$jobs"
+if [ -z "$game" ]; then
+  cmake -S . -B build-win -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake -DCMAKE_BUILD_TYPE=Release >/dev/null
+  cmake --build build-win -j"$jobs"
+  game=$root/build-win
+fi
 
 XPROBE="$root/build/tests/xprobe"
 source tests/e2e/lib/x11.sh
@@ -36,5 +43,5 @@ wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v Arial /t REG_SZ /d 'Libe
 wine reg add 'HKCU\Software\Wine\Direct3D' /v renderer /t REG_SZ /d gdi /f >/dev/null 2>&1
 wineserver -w || true
 
-run_scenario "$root/build-win" "$root/build/shots/wine" wine "$root/build-win/vexar.exe"
+run_scenario "$game" "$root/build/shots/wine" wine "$game/vexar.exe"
 wineserver -k 2>/dev/null || true
