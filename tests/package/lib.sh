@@ -1,0 +1,171 @@
+# The checks of package_test.sh. Each says "ok: ..." or counts a failure.
+source "$root/tests/e2e/lib/x11.sh"
+XPROBE="$root/build/tests/xprobe"
+
+sudo=""
+as_player=""
+if [ "$(id -u)" -eq 0 ]; then
+  # Root reads any folder; the unreadable one is tried as a player would be.
+  as_player="setpriv --reuid=nobody --regid=nogroup --clear-groups"
+else
+  sudo=sudo
+fi
+# Debian's PATH for players (/etc/profile), which also holds /usr/games, and root's.
+PLAYER_PATH=/usr/local/bin:/usr/bin:/bin:/usr/local/games:/usr/games
+ROOT_PATH=/usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin:/sbin:/bin
+
+failures=0
+ok() { echo "ok: $*"; }
+fail() {
+  echo "FAIL: $*" >&2
+  failures=$((failures + 1))
+}
+# same WHAT EXPECTED ACTUAL: two lists of lines.
+same() {
+  if [ "$2" = "$3" ]; then ok "$1"; else fail "$1: $(diff <(echo "$2") <(echo "$3") | grep '^[<>]' | tr '\n' ' ')"; fi
+}
+
+check_deb_files() {
+  local expected
+  expected=$(printf '%s\n' ./usr/bin/vexar ./usr/games/vexar ./usr/share/applications/vexar.desktop \
+    ./usr/share/doc/vexar/{LICENSE,README.md} ./usr/share/games/vexar/{cd,intro,start}.bmp \
+    ./usr/share/icons/hicolor/{32x32,64x64,128x128,256x256}/apps/vexar.png | sort)
+  same "the .deb holds the game, its launcher, pictures, desktop entry, icons and documents" \
+    "$expected" "$(dpkg-deb --fsys-tarfile "$1" | tar -t | grep -v '/$' | sort)"
+}
+
+# check_depends DEB PACKAGE...: each package is among the dependencies.
+check_depends() {
+  local deb=$1 p depends
+  shift
+  depends=$(dpkg-deb -f "$deb" Depends)
+  for p in "$@"; do
+    echo ", $depends," | grep -q ", $p[ ,]" || fail "the .deb does not depend on $p: $depends"
+  done
+  ok "the .deb depends on $*"
+}
+
+check_zip_files() {
+  same "the zip holds vexar.exe, its pictures, how to play and the licence, at its top" \
+    "$(printf '%s\n' LICENSE.txt README.txt cd.bmp intro.bmp start.bmp vexar.exe)" \
+    "$(unzip -Z1 "$1" | sort)"
+}
+
+# check_icons TREE: the hicolor icons are PNGs of the size their folder says.
+check_icons() {
+  local size found
+  for size in 32 64 128 256; do
+    found=$(identify -format '%m %wx%h' "$1/usr/share/icons/hicolor/${size}x${size}/apps/vexar.png")
+    [ "$found" = "PNG ${size}x${size}" ] || fail "the ${size}x${size} icon is $found"
+  done
+  ok "the icons are PNGs of 32, 64, 128 and 256 pixels"
+}
+
+# launcher_fails WHAT TEXT COMMAND...: breaks the unpacked tree with COMMAND; its
+# launcher must then end at once with exit code 1 and one line saying TEXT.
+launcher_fails() {
+  local what=$1 text=$2 code=0
+  shift 2
+  "$@"
+  $as_player timeout 10 "$work/tree/usr/bin/vexar" >"$work/out" 2>"$work/err" || code=$?
+  if [ "$code" -ne 1 ] || [ -s "$work/out" ] || [ "$(wc -l <"$work/err")" -ne 1 ] ||
+    ! grep -q "^vexar: .*$text" "$work/err"; then
+    fail "$what: exit code $code, stdout '$(cat "$work/out")', stderr '$(cat "$work/err")'"
+  else
+    ok "$what: exit code 1, stderr: $(cat "$work/err")"
+  fi
+}
+
+check_desktop_entry() {
+  local entry=/usr/share/applications/vexar.desktop command path found
+  if desktop-file-validate "$entry"; then ok "desktop-file-validate $entry"; else fail "desktop-file-validate $entry"; fi
+  command=$(sed -n 's/^Exec=\([^ ]*\).*/\1/p' "$entry")
+  for path in "$PLAYER_PATH" "$ROOT_PATH"; do
+    found=$(env -i PATH="$path" sh -c 'command -v "$0"' "$command" || true)
+    [ "$found" = /usr/bin/vexar ] || fail "Exec=$command resolves to '$found' on PATH $path"
+  done
+  ok "Exec=$command is the launcher /usr/bin/vexar on a player's PATH and on root's"
+  [ "$(sed -n 's/^Icon=//p' "$entry")" = vexar ] || fail "the entry's icon is not vexar"
+  check_icons /
+}
+
+# ends_with_0 WHAT: Escape was sent; the game must end within 10 s with exit code 0.
+ends_with_0() {
+  local waited=0 code=0
+  while kill -0 "$GAME_PID" 2>/dev/null && [ $waited -lt 100 ]; do
+    sleep 0.1
+    waited=$((waited + 1))
+  done
+  if kill -0 "$GAME_PID" 2>/dev/null; then
+    fail "$1: still running 10 s after Escape"
+    kill "$GAME_PID"
+  fi
+  wait "$GAME_PID" || code=$?
+  GAME_PID=""
+  if [ $code -eq 0 ]; then ok "$1: Escape ends it with exit code 0"; else fail "$1: exit code $code after Escape"; fi
+}
+
+# A grey desktop, so that a black screen is the game's own.
+grey_desktop() {
+  convert -size 640x480 xc:'#405060' "$work/desktop.png"
+  display -window root "$work/desktop.png" 2>/dev/null || true
+  expect 5 "a grey desktop" "px:5,5=405060"
+}
+
+plays_from_root() {
+  (cd / && PATH=$PLAYER_PATH exec vexar) >"$shots/launcher.log" 2>&1 &
+  GAME_PID=$!
+  expect 60 "vexar, started from / through the launcher: the intro picture" \
+    --save "$shots/installed-intro.ppm" "bmp:/usr/share/games/vexar/intro.bmp" || true
+  expect 10 "then the start picture" "bmp:/usr/share/games/vexar/start.bmp" || true
+  xdotool key Escape
+  ends_with_0 "the game started through the launcher"
+}
+
+# /usr/games/vexar started from / finds no pictures: black screens where they
+# would be, and the game plays on.
+plays_black_without_launcher() {
+  local i
+  grey_desktop
+  (cd / && exec /usr/games/vexar) >"$shots/direct.log" 2>&1 &
+  GAME_PID=$!
+  expect 60 "/usr/games/vexar, started from /: a black screen, no intro picture" \
+    --save "$shots/direct-intro.ppm" "black:0,0,640,480" || true
+  for i in $(seq 40); do
+    xdotool key Return
+    "$XPROBE" 0.25 "has:10,10,120,16=0000ff" 2>/dev/null && break
+  done
+  expect 5 "Enter on the black start screen starts a game: the HUD and the cannon" \
+    --save "$shots/direct-play.ppm" "has:10,10,120,16=0000ff" "px:150,450=ffffff" || true
+  xdotool key Escape
+  ends_with_0 "the game started without the launcher"
+}
+
+# check_nothing_left DEB: no file or folder of the package is on disk.
+check_nothing_left() {
+  local entry left=0 count=0
+  dpkg-query -W vexar >/dev/null 2>&1 && fail "dpkg still knows vexar: $(dpkg-query -W vexar)"
+  while read -r entry; do
+    entry=/${entry#./}
+    # Folders such as /usr/share are shared; those named for the game are its own.
+    case "$entry" in */) [[ "$entry" == *vexar* ]] || continue ;; esac
+    count=$((count + 1))
+    if [ -e "$entry" ] || [ -L "$entry" ]; then
+      fail "left after removal: $entry"
+      left=$((left + 1))
+    fi
+  done < <(dpkg-deb --fsys-tarfile "$1" | tar -t)
+  if [ "$left" -eq 0 ]; then ok "nothing of vexar is left: its $count files and folders are gone"; fi
+}
+
+# check_windows_imports EXE: vexar.exe needs no DLL that Windows lacks.
+check_windows_imports() {
+  local dlls extra
+  dlls=$(x86_64-w64-mingw32-objdump -p "$1" | sed -n 's/^[[:space:]]*DLL Name: //p' | tr A-Z a-z | sort)
+  extra=$(echo "$dlls" | grep -vxE '(kernel32|user32|gdi32|ddraw|dinput|dsound|wsock32|msvcrt)\.dll' || true)
+  if [ -z "$extra" ]; then
+    ok "vexar.exe imports only Windows' own DLLs: $(echo $dlls)"
+  else
+    fail "vexar.exe imports DLLs that Windows lacks: $(echo $extra)"
+  fi
+}
