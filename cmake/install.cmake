@@ -1,8 +1,13 @@
 # What `cmake --install` puts where, and so what the packages hold.
 #   Linux, Debian's layout for games: the binary in games/, its pictures in
 #   share/games/vexar/, a `vexar` launcher in bin/ that starts it there, the
-#   desktop entry, the icon in the hicolor theme, the README and the licence.
+#   desktop entry, the icon in the hicolor theme, the manual page, the README
+#   and the licence.
 #   Windows: vexar.exe with its pictures beside it and a text on how to play.
+if(WIN32 OR CMAKE_SYSTEM_NAME STREQUAL "Linux")
+  include(${CMAKE_CURRENT_LIST_DIR}/icon.cmake)
+endif()
+
 if(WIN32)
   install(TARGETS vexar RUNTIME DESTINATION .)
   install(FILES ${VEXAR_PICTURES} DESTINATION .)
@@ -26,20 +31,18 @@ elseif(CMAKE_SYSTEM_NAME STREQUAL "Linux")
   install(PROGRAMS ${CMAKE_BINARY_DIR}/packaging/vexar DESTINATION ${CMAKE_INSTALL_BINDIR})
   install(FILES packaging/vexar.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 
-  # The icon, drawn by the picture tool at the sizes menus ask for.
-  set(VEXAR_ICON_SIZES 32 64 128 256)
-  set(VEXAR_ICONS)
   foreach(size ${VEXAR_ICON_SIZES})
-    list(APPEND VEXAR_ICONS ${CMAKE_BINARY_DIR}/icons/vexar-${size}.png)
     install(FILES ${CMAKE_BINARY_DIR}/icons/vexar-${size}.png
       DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps RENAME vexar.png)
   endforeach()
-  add_custom_command(OUTPUT ${VEXAR_ICONS}
-    COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_BINARY_DIR}/icons
-    COMMAND ${VEXAR_MAKE_PICTURES} --icons ${CMAKE_BINARY_DIR}/icons
-    DEPENDS ${VEXAR_MAKE_PICTURES_DEPENDS}
-    COMMENT "Drawing the icon")
-  add_custom_target(icons ALL DEPENDS ${VEXAR_ICONS})
+
+  # The manual page, compressed as Debian keeps them.
+  configure_file(packaging/vexar.6.in ${CMAKE_BINARY_DIR}/packaging/vexar.6 @ONLY)
+  add_custom_command(OUTPUT ${CMAKE_BINARY_DIR}/packaging/vexar.6.gz
+    COMMAND gzip -9nkf ${CMAKE_BINARY_DIR}/packaging/vexar.6
+    DEPENDS ${CMAKE_BINARY_DIR}/packaging/vexar.6)
+  add_custom_target(manual ALL DEPENDS ${CMAKE_BINARY_DIR}/packaging/vexar.6.gz)
+  install(FILES ${CMAKE_BINARY_DIR}/packaging/vexar.6.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man6)
 
   install(FILES README.md LICENSE DESTINATION ${CMAKE_INSTALL_DOCDIR})
 endif()

@@ -13,7 +13,7 @@ rm -rf "$out"
 echo "== The Debian package"
 # Only what the package holds is built: not the tests.
 cmake -S . -B "$out/linux" -DCMAKE_BUILD_TYPE=Release -DCMAKE_SKIP_INSTALL_ALL_DEPENDENCY=ON >/dev/null
-cmake --build "$out/linux" -j"$jobs" --target vexar icons
+cmake --build "$out/linux" -j"$jobs" --target vexar icons manual
 (cd "$out/linux" && cpack)
 
 echo "== The Windows zip"

@@ -1,12 +1,14 @@
 // Draws the game's pictures, and the desktop's icon in the sizes a menu asks for.
 //   make_pictures OUTPUT_DIR           intro.bmp, start.bmp, cd.bmp (24-bit BMP)
-//   make_pictures --icons OUTPUT_DIR   vexar-32.png, -64, -128, -256 (RGBA PNG)
+//   make_pictures --icons OUTPUT_DIR   vexar-32.png, -64, -128, -256 (RGBA PNG),
+//                                      and vexar.ico (16 to 256) for Windows
 // Every picture is drawn from scratch with a fixed seed, so every run writes
 // the same files.
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "kit/image_files.h"
 #include "pictures/pictures.h"
@@ -24,14 +26,17 @@ bool WritePictures(const std::string& dir) {
            Written(WriteBmp(DrawCd(), dir + "cd.bmp"), dir + "cd.bmp");
 }
 
-// The icon is drawn once, at 256 x 256, and shrunk by halves.
+// The icon is drawn once, at 256 x 256, and shrunk by halves down to 16 x 16.
 bool WriteIcons(const std::string& dir) {
     const Picture icon = DrawIcon();
-    for (int factor = 1; factor <= 8; factor *= 2) {
-        const std::string path = dir + "vexar-" + std::to_string(icon.Width() / factor) + ".png";
-        if (!Written(WritePng(factor == 1 ? icon : Shrink(icon, factor), path), path)) return false;
+    std::vector<Picture> sizes;
+    for (int factor = 1; icon.Width() / factor >= 16; factor *= 2) sizes.push_back(Shrink(icon, factor));
+    for (const Picture& size : sizes) {
+        if (size.Width() < 32) continue;
+        const std::string path = dir + "vexar-" + std::to_string(size.Width()) + ".png";
+        if (!Written(WritePng(size, path), path)) return false;
     }
-    return true;
+    return Written(WriteIco(sizes, dir + "vexar.ico"), dir + "vexar.ico");
 }
 
 }  // namespace

@@ -29,8 +29,9 @@ check_deb_files() {
   local expected
   expected=$(printf '%s\n' ./usr/bin/vexar ./usr/games/vexar ./usr/share/applications/vexar.desktop \
     ./usr/share/doc/vexar/{LICENSE,README.md} ./usr/share/games/vexar/{cd,intro,start}.bmp \
+    ./usr/share/man/man6/vexar.6.gz \
     ./usr/share/icons/hicolor/{32x32,64x64,128x128,256x256}/apps/vexar.png | sort)
-  same "the .deb holds the game, its launcher, pictures, desktop entry, icons and documents" \
+  same "the .deb holds the game, its launcher, pictures, desktop entry, icons, manual and documents" \
     "$expected" "$(dpkg-deb --fsys-tarfile "$1" | tar -t | grep -v '/$' | sort)"
 }
 
@@ -158,14 +159,22 @@ check_nothing_left() {
   if [ "$left" -eq 0 ]; then ok "nothing of vexar is left: its $count files and folders are gone"; fi
 }
 
-# check_windows_imports EXE: vexar.exe needs no DLL that Windows lacks.
-check_windows_imports() {
-  local dlls extra
-  dlls=$(x86_64-w64-mingw32-objdump -p "$1" | sed -n 's/^[[:space:]]*DLL Name: //p' | tr A-Z a-z | sort)
+# check_windows_exe EXE VERSION: vexar.exe needs no DLL that Windows lacks,
+# and carries its icon and its version for Explorer.
+check_windows_exe() {
+  local dump dlls extra
+  dump=$(x86_64-w64-mingw32-objdump -p "$1")
+  dlls=$(echo "$dump" | sed -n 's/^[[:space:]]*DLL Name: //p' | tr A-Z a-z | sort)
   extra=$(echo "$dlls" | grep -vxE '(kernel32|user32|gdi32|ddraw|dinput|dsound|wsock32|msvcrt)\.dll' || true)
   if [ -z "$extra" ]; then
     ok "vexar.exe imports only Windows' own DLLs: $(echo $dlls)"
   else
     fail "vexar.exe imports DLLs that Windows lacks: $(echo $extra)"
   fi
+  # Resource type 14 is an icon group.
+  echo "$dump" | sed -n '/Resource Directory section/,$p' | grep -q 'Entry: ID: 0x00000e' ||
+    fail "vexar.exe has no icon"
+  [ "$(strings -el "$1" | grep -x -A1 ProductVersion | tail -n 1)" = "$2" ] ||
+    fail "vexar.exe does not say it is version $2"
+  ok "vexar.exe carries its icon and version $2"
 }

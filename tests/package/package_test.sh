@@ -8,7 +8,8 @@
 #   says in one line, with exit code 1, that its data folder is missing or
 #   unreadable; removed, nothing of it is left on disk.
 #   the zip: unzipped into an empty folder, only Windows' own DLLs imported,
-#   and the Wine scenario played against the vexar.exe there.
+#   the icon and version inside, and the Wine scenario played against the
+#   vexar.exe there.
 # Installs and removes the package, so runs as root (CI) or with sudo; refuses
 # to run where vexar is installed already.
 # Usage: tests/package/package_test.sh
@@ -75,7 +76,7 @@ for shot in "$shots"/*.ppm; do to_png "$shot"; done
 echo "== The Windows zip, unzipped into an empty folder"
 mkdir "$work/zip"
 unzip -q "$zip" -d "$work/zip"
-check_windows_imports "$work/zip/vexar.exe"
+check_windows_exe "$work/zip/vexar.exe" "$version"
 scripts/wine-e2e.sh "$work/zip"
 failures=$((failures + CHECKS_FAILED))
 [ "$failures" -eq 0 ] || { echo "package test: $failures failed" >&2; exit 1; }

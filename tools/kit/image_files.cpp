@@ -34,6 +34,16 @@ void Append(void* context, void* data, int size) {
     static_cast<Bytes*>(context)->insert(static_cast<Bytes*>(context)->end(), bytes, bytes + size);
 }
 
+Bytes Png(const Picture& p) {
+    Bytes pixels = Pixels(p, 4), file;
+    stbi_write_png_to_func(Append, &file, p.Width(), p.Height(), 4, pixels.data(), p.Width() * 4);
+    return file;
+}
+
+void PutLe(Bytes& out, uint32_t value, int bytes) {
+    for (int i = 0; i < bytes; ++i) out.push_back(static_cast<uint8_t>(value >> (8 * i)));
+}
+
 bool WriteFile(const Bytes& bytes, const std::string& path) {
     if (bytes.empty()) {
         errno = EINVAL;
@@ -54,8 +64,31 @@ bool WriteBmp(const Picture& p, const std::string& path) {
     return WriteFile(file, path);
 }
 
-bool WritePng(const Picture& p, const std::string& path) {
-    Bytes pixels = Pixels(p, 4), file;
-    stbi_write_png_to_func(Append, &file, p.Width(), p.Height(), 4, pixels.data(), p.Width() * 4);
+bool WritePng(const Picture& p, const std::string& path) { return WriteFile(Png(p), path); }
+
+// The icon directory, one 16-byte entry a picture, then the PNG images.
+bool WriteIco(const std::vector<Picture>& sizes, const std::string& path) {
+    Bytes file;
+    PutLe(file, 0, 2);  // reserved
+    PutLe(file, 1, 2);  // an icon, not a cursor
+    PutLe(file, static_cast<uint32_t>(sizes.size()), 2);
+    std::vector<Bytes> images;
+    uint32_t offset = 6 + 16 * static_cast<uint32_t>(sizes.size());
+    for (const Picture& p : sizes) {
+        if (p.Width() > 256 || p.Height() > 256) {
+            errno = EINVAL;
+            return false;
+        }
+        images.push_back(Png(p));
+        file.push_back(static_cast<uint8_t>(p.Width()));  // 256 is written as 0
+        file.push_back(static_cast<uint8_t>(p.Height()));
+        PutLe(file, 0, 2);   // no palette
+        PutLe(file, 1, 2);   // planes
+        PutLe(file, 32, 2);  // bits per pixel
+        PutLe(file, static_cast<uint32_t>(images.back().size()), 4);
+        PutLe(file, offset, 4);
+        offset += static_cast<uint32_t>(images.back().size());
+    }
+    for (const Bytes& image : images) file.insert(file.end(), image.begin(), image.end());
     return WriteFile(file, path);
 }

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "kit/picture.h"
 
@@ -10,3 +11,6 @@ bool WriteBmp(const Picture& p, const std::string& path);
 
 // An 8-bit RGBA PNG, opacity included.
 bool WritePng(const Picture& p, const std::string& path);
+
+// A Windows icon holding each picture (at most 256 x 256) as a PNG image.
+bool WriteIco(const std::vector<Picture>& sizes, const std::string& path);
