@@ -16,7 +16,10 @@
 namespace {
 
 bool Written(bool ok, const std::string& path) {
-    if (!ok) std::fprintf(stderr, "make_pictures: cannot write %s: %s\n", path.c_str(), std::strerror(errno));
+    if (!ok) {
+        std::fprintf(stderr, "make_pictures: cannot write %s: %s\n", path.c_str(),
+                     std::strerror(errno));
+    }
     return ok;
 }
 
@@ -30,7 +33,9 @@ bool WritePictures(const std::string& dir) {
 bool WriteIcons(const std::string& dir) {
     const Picture icon = DrawIcon();
     std::vector<Picture> sizes;
-    for (int factor = 1; icon.Width() / factor >= 16; factor *= 2) sizes.push_back(Shrink(icon, factor));
+    for (int factor = 1; icon.Width() / factor >= 16; factor *= 2) {
+        sizes.push_back(Shrink(icon, factor));
+    }
     for (const Picture& size : sizes) {
         if (size.Width() < 32) continue;
         const std::string path = dir + "vexar-" + std::to_string(size.Width()) + ".png";

@@ -22,7 +22,11 @@ fail() {
 }
 # same WHAT EXPECTED ACTUAL: two lists of lines.
 same() {
-  if [ "$2" = "$3" ]; then ok "$1"; else fail "$1: $(diff <(echo "$2") <(echo "$3") | grep '^[<>]' | tr '\n' ' ')"; fi
+  if [ "$2" = "$3" ]; then
+    ok "$1"
+  else
+    fail "$1: $(diff <(echo "$2") <(echo "$3") | grep '^[<>]' | tr '\n' ' ')"
+  fi
 }
 
 check_deb_files() {
@@ -37,13 +41,13 @@ check_deb_files() {
 
 # check_depends DEB PACKAGE...: each package is among the dependencies.
 check_depends() {
-  local deb=$1 p depends
+  local deb=$1 p depends before=$failures
   shift
   depends=$(dpkg-deb -f "$deb" Depends)
   for p in "$@"; do
     echo ", $depends," | grep -q ", $p[ ,]" || fail "the .deb does not depend on $p: $depends"
   done
-  ok "the .deb depends on $*"
+  [ "$failures" -ne "$before" ] || ok "the .deb depends on $*"
 }
 
 check_zip_files() {
@@ -52,14 +56,16 @@ check_zip_files() {
     "$(unzip -Z1 "$1" | sort)"
 }
 
-# check_icons TREE: the hicolor icons are PNGs of the size their folder says.
+# check_icons TREE: the hicolor icons are PNGs of the size their folder says,
+# a tile clear at its corners and opaque in the middle.
 check_icons() {
-  local size found
+  local size found before=$failures
   for size in 32 64 128 256; do
-    found=$(identify -format '%m %wx%h' "$1/usr/share/icons/hicolor/${size}x${size}/apps/vexar.png")
-    [ "$found" = "PNG ${size}x${size}" ] || fail "the ${size}x${size} icon is $found"
+    found=$(convert "$1/usr/share/icons/hicolor/${size}x${size}/apps/vexar.png" \
+      -format '%m %wx%h, corner %[fx:p{0,0}.a], middle %[fx:p{w/2,h/2}.a]' info:)
+    [ "$found" = "PNG ${size}x${size}, corner 0, middle 1" ] || fail "the ${size}x${size} icon is $found"
   done
-  ok "the icons are PNGs of 32, 64, 128 and 256 pixels"
+  [ "$failures" -ne "$before" ] || ok "the icons are PNGs of 32, 64, 128 and 256 pixels, clear at the corners"
 }
 
 # launcher_fails WHAT TEXT COMMAND...: breaks the unpacked tree with COMMAND; its
@@ -78,14 +84,15 @@ launcher_fails() {
 }
 
 check_desktop_entry() {
-  local entry=/usr/share/applications/vexar.desktop command path found
-  if desktop-file-validate "$entry"; then ok "desktop-file-validate $entry"; else fail "desktop-file-validate $entry"; fi
+  local entry=/usr/share/applications/vexar.desktop command path found before
+  desktop-file-validate "$entry" && ok "desktop-file-validate $entry" || fail "desktop-file-validate $entry"
   command=$(sed -n 's/^Exec=\([^ ]*\).*/\1/p' "$entry")
+  before=$failures
   for path in "$PLAYER_PATH" "$ROOT_PATH"; do
     found=$(env -i PATH="$path" sh -c 'command -v "$0"' "$command" || true)
     [ "$found" = /usr/bin/vexar ] || fail "Exec=$command resolves to '$found' on PATH $path"
   done
-  ok "Exec=$command is the launcher /usr/bin/vexar on a player's PATH and on root's"
+  [ "$failures" -ne "$before" ] || ok "Exec=$command is the launcher /usr/bin/vexar on a player's PATH and on root's"
   [ "$(sed -n 's/^Icon=//p' "$entry")" = vexar ] || fail "the entry's icon is not vexar"
   check_icons /
 }
@@ -103,7 +110,7 @@ ends_with_0() {
   fi
   wait "$GAME_PID" || code=$?
   GAME_PID=""
-  if [ $code -eq 0 ]; then ok "$1: Escape ends it with exit code 0"; else fail "$1: exit code $code after Escape"; fi
+  [ $code -eq 0 ] && ok "$1: Escape ends it with exit code 0" || fail "$1: exit code $code after Escape"
 }
 
 # A grey desktop, so that a black screen is the game's own.
@@ -162,7 +169,7 @@ check_nothing_left() {
 # check_windows_exe EXE VERSION: vexar.exe needs no DLL that Windows lacks,
 # and carries its icon and its version for Explorer.
 check_windows_exe() {
-  local dump dlls extra
+  local dump dlls extra before
   dump=$(x86_64-w64-mingw32-objdump -p "$1")
   dlls=$(echo "$dump" | sed -n 's/^[[:space:]]*DLL Name: //p' | tr A-Z a-z | sort)
   extra=$(echo "$dlls" | grep -vxE '(kernel32|user32|gdi32|ddraw|dinput|dsound|wsock32|msvcrt)\.dll' || true)
@@ -172,9 +179,10 @@ check_windows_exe() {
     fail "vexar.exe imports DLLs that Windows lacks: $(echo $extra)"
   fi
   # Resource type 14 is an icon group.
+  before=$failures
   echo "$dump" | sed -n '/Resource Directory section/,$p' | grep -q 'Entry: ID: 0x00000e' ||
     fail "vexar.exe has no icon"
   [ "$(strings -el "$1" | grep -x -A1 ProductVersion | tail -n 1)" = "$2" ] ||
     fail "vexar.exe does not say it is version $2"
-  ok "vexar.exe carries its icon and version $2"
+  [ "$failures" -ne "$before" ] || ok "vexar.exe carries its icon and version $2"
 }

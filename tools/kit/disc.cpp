@@ -45,7 +45,6 @@ bool DiscColor(double nx, double ny, Color* out) {
     return true;
 }
 
-
 void SoftDisc(Picture& p, double cx, double cy, double rx, double ry, double tilt) {
     int x0 = static_cast<int>(cx - rx - 2), x1 = static_cast<int>(cx + rx + 2);
     int y0 = static_cast<int>(cy - ry - 2), y1 = static_cast<int>(cy + ry + 2);

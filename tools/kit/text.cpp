@@ -16,7 +16,6 @@ Color TextFill(const TextStyle& s, double t) {
     return Mix(ground, Hex(0xFFE9A8), SmoothStep(0.75, 1.0, u));
 }
 
-
 }  // namespace
 
 void DrawText(Picture& p, const std::string& text, int x, int y, const TextStyle& s) {

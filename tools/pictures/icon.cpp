@@ -11,11 +11,11 @@ const double MARGIN = 8, RADIUS = 44, RIM = 4;
 
 // Cuts the tile's rounded shape out of the picture and edges it with the rim.
 void Tile(Picture& p) {
-    const double far = SIZE - MARGIN, near = MARGIN + RIM;
+    const double lo = MARGIN, hi = SIZE - MARGIN;
     for (int y = 0; y < SIZE; ++y) {
         for (int x = 0; x < SIZE; ++x) {
-            double outer = RoundedRectCover(x, y, MARGIN, MARGIN, far, far, RADIUS);
-            double inner = RoundedRectCover(x, y, near, near, SIZE - near, SIZE - near, RADIUS - RIM);
+            double outer = RoundedRectCover(x, y, lo, lo, hi, hi, RADIUS);
+            double inner = RoundedRectCover(x, y, lo + RIM, lo + RIM, hi - RIM, hi - RIM, RADIUS - RIM);
             p.Blend(x, y, Hex(0x38E1FF), outer - inner);
             p.SetOpacity(x, y, outer);
         }

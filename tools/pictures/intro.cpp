@@ -26,7 +26,6 @@ void Sun(Picture& p, double cx, double horizon, double radius) {
     }
 }
 
-
 // The player's cannon as the game draws it, at `x` on a floor at `bottom`.
 void Cannon(Picture& p, int x, int bottom) {
     RoundedRect(p, x, bottom - 20, x + 100, bottom, 2, Hex(0xC8C8C8), 1);
@@ -35,7 +34,6 @@ void Cannon(Picture& p, int x, int bottom) {
     RoundedRect(p, x + 22, bottom - 38, x + 78, bottom - 22, 1, Hex(0xFFFFFF), 1);
     RoundedRect(p, x + 35, bottom - 60, x + 65, bottom - 40, 1, Hex(0x0000FF), 1);
 }
-
 
 }  // namespace
 
