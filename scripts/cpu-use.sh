@@ -105,6 +105,8 @@ while awk -v w="$wall" -v s="$seconds" 'BEGIN { exit !(w < s - 0.01) }'; do
   expect 30 "the statistics screen" "px:320,470=b4b4b4" "px:5,240=b4b4b4" >/dev/null
   xdotool key Return
 done
-awk -v what="$what" -v n="$processes" -v u="$user" -v s="$system" -v t="$ticks" -v wall="$wall" \
-  'BEGIN { printf "%s in the play scene for %.1f s of wall time: user %.1f %%, system %.1f %%, total %.1f %% of one core%s\n", what, wall, 100*u/t/wall, 100*s/t/wall, 100*(u+s)/t/wall, n > 1 ? " (" n " processes)" : "" }'
+count=""
+[ "$processes" -gt 1 ] && count=" ($processes processes)"
+awk -v what="$what" -v count="$count" -v u="$user" -v s="$system" -v t="$ticks" -v wall="$wall" \
+  'BEGIN { printf "%s in the play scene for %.1f s of wall time: user %.1f %%, system %.1f %%, total %.1f %% of one core%s\n", what, wall, 100*u/t/wall, 100*s/t/wall, 100*(u+s)/t/wall, count }'
 xdotool key Escape
