@@ -71,7 +71,8 @@ bool KeyboardKeyDown(IDirectInputDevice* keyboard, int key) {
 void StartSockets() {
     WSADATA data;
     if (WSAStartup(MAKEWORD(1, 1), &data) != 0) {
-        MessageBoxA(nullptr, "Error Couldnt Init Winsock!", "Aborting", MB_ICONINFORMATION);
+        MessageBoxA(nullptr, "Error Couldnt Init Winsock!", "Aborting",
+                    MB_ICONINFORMATION | MB_SETFOREGROUND | MB_TOPMOST);
         PostQuitMessage(0);
         return;
     }

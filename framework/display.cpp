@@ -4,9 +4,10 @@
 
 namespace {
 
-// Every set-up box has no owner window and the error icon.
+// Every set-up box has no owner window and the error icon, and comes up in
+// front of the game's full-screen window.
 void ShowSetUpError(const char* text, const char* caption) {
-    MessageBoxA(nullptr, text, caption, MB_ICONERROR);
+    MessageBoxA(nullptr, text, caption, MB_ICONERROR | MB_SETFOREGROUND | MB_TOPMOST);
 }
 
 template <typename Interface>

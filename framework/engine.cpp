@@ -4,6 +4,23 @@
 
 namespace {
 
+constexpr DWORD kDefaultRefreshRate = 60;
+// Rates outside these are not taken from the display.
+constexpr DWORD kLowestRefreshRate = 24;
+constexpr DWORD kHighestRefreshRate = 500;
+// A quick frame or two prove nothing: a flip that fails returns at once, the
+// first flip after a pause may catch a refresh already under way, and a flip
+// queued for the next refresh lets one more frame begin before it waits.
+// Three in a row mean the flip does not wait.
+constexpr int kQuickFramesToHold = 3;
+
+LONGLONG ClockNow() {
+    LARGE_INTEGER now;
+    now.QuadPart = 0;
+    QueryPerformanceCounter(&now);
+    return now.QuadPart;
+}
+
 // Bits per pixel for a depth code; 0 for a code that has none.
 int BitsPerPixel(int depthCode) {
     switch (depthCode) {
@@ -70,9 +87,13 @@ int Engine::RunLoop(FrameFunction frame) {
             TranslateMessage(&message);
             DispatchMessageA(&message);
         } else if (active) {
-            ClearBackBuffer();
-            frame(scene);
-            Flip();
+            if (FrameDue()) {
+                ClearBackBuffer();
+                frame(scene);
+                Flip();
+            } else {
+                WaitForFrame();
+            }
         } else {
             WaitMessage();
         }
@@ -105,6 +126,60 @@ bool Engine::LoadSprite(Sprite& sprite, const char* fileName) {
 void Engine::ClearBackBuffer() { display.Clear(clearFx); }
 
 void Engine::Flip() { display.Flip(); }
+
+// A frame that begins less than most of a refresh period after the one before
+// means the flip did not wait; the next frame is then held until a whole
+// period has passed since, as a flip that waits would have held it.
+bool Engine::FrameDue() {
+    if (!pace.ready) StartFramePace();
+    const LONGLONG now = ClockNow();
+    if (pace.started && !pace.holding) {
+        const bool quick = now - pace.frameStart < pace.period * 3 / 4;
+        pace.quickFrames = quick ? pace.quickFrames + 1 : 0;
+        if (pace.quickFrames >= kQuickFramesToHold) {
+            pace.holding = true;
+            pace.holdUntil = pace.frameStart + pace.period;
+        }
+    }
+    if (pace.holding) {
+        if (now < pace.holdUntil) return false;
+        pace.holding = false;
+        // The period is counted from when the frame was due, so a late wake-up
+        // does not slow the pace; after a long stall it starts afresh.
+        pace.frameStart = now - pace.holdUntil < pace.period ? pace.holdUntil : now;
+    } else {
+        pace.frameStart = now;
+    }
+    pace.started = true;
+    return true;
+}
+
+void Engine::WaitForFrame() {
+    if (!pace.finerWaits) {
+        timeBeginPeriod(1);  // kept until the process ends
+        pace.finerWaits = true;
+    }
+    const LONGLONG left = pace.holdUntil - ClockNow();
+    if (left <= 0 || pace.frequency <= 0) return;
+    // Whole milliseconds, rounded up: the wait never ends before the frame is due.
+    const LONGLONG milliseconds = (left * 1000 + pace.frequency - 1) / pace.frequency;
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(milliseconds), QS_ALLINPUT);
+}
+
+// The clock's rate, and the display's refresh period (60 Hz when it gives
+// no plausible rate).
+void Engine::StartFramePace() {
+    LARGE_INTEGER frequency;
+    frequency.QuadPart = 0;
+    QueryPerformanceFrequency(&frequency);
+    DWORD rate = 0;
+    if (!display.directDraw || display.directDraw->GetMonitorFrequency(&rate) != DD_OK ||
+        rate < kLowestRefreshRate || rate > kHighestRefreshRate)
+        rate = kDefaultRefreshRate;
+    pace.frequency = frequency.QuadPart;
+    pace.period = frequency.QuadPart / rate;
+    pace.ready = true;
+}
 
 bool Engine::InitSound() { return OpenSound(&directSound); }
 

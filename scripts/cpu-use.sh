@@ -1,49 +1,112 @@
 #!/usr/bin/env bash
-# Measures the processor time vexar uses while a game is played in Xvfb:
+# Measures the processor time the game uses while a game is played in Xvfb:
 # 10 s of the play scene, as CPU seconds over wall seconds (user, system, total).
-# Usage: scripts/cpu-use.sh [SECONDS]   (builds first if needed)
+# Usage: scripts/cpu-use.sh [--wine [--renderer gdi|gl]] [SECONDS]   (builds first if needed)
+#   --wine: vexar.exe under Wine, in a fresh prefix set up as scripts/wine-e2e.sh
+#   sets it up; every process of the prefix is counted (the game, wineserver,
+#   Wine's services). --renderer: Wine's DirectDraw renderer (default gdi, as
+#   the Wine scenario uses; gl is Wine's own default).
 # VEXAR_BUILD_DIR: the build folder to use (default: build; a new one is a
-# Release build, an existing one keeps its build type).
+# Release build, an existing one keeps its build type). VEXAR_WIN_BUILD_DIR:
+# the cross-build folder for --wine (default: build-win).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
-seconds=${1:-10}
+wine= renderer=gdi seconds=10
+while [ $# -gt 0 ]; do
+  case $1 in
+    --wine) wine=1 ;;
+    --renderer) renderer=${2:?--renderer takes gdi or gl}; shift ;;
+    -*) echo "usage: scripts/cpu-use.sh [--wine [--renderer gdi|gl]] [SECONDS]" >&2; exit 2 ;;
+    *) seconds=$1 ;;
+  esac
+  shift
+done
+case $renderer in gdi | gl) ;; *) echo "cpu-use.sh: the renderer is gdi or gl, not '$renderer'" >&2; exit 2 ;; esac
 build=${VEXAR_BUILD_DIR:-build}
-scripts/setup.sh
+winbuild=${VEXAR_WIN_BUILD_DIR:-build-win}
+if [ -n "$wine" ]; then scripts/setup.sh wine wine64; else scripts/setup.sh; fi
 [ -f "$build/CMakeCache.txt" ] || cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Release >/dev/null
-cmake --build "$build" -j"$(nproc)" --target vexar xprobe >/dev/null
+if [ -n "$wine" ]; then
+  cmake --build "$build" -j"$(nproc)" --target xprobe >/dev/null
+  [ -f "$winbuild/CMakeCache.txt" ] ||
+    cmake -S . -B "$winbuild" -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake -DCMAKE_BUILD_TYPE=Release >/dev/null
+  cmake --build "$winbuild" -j"$(nproc)" >/dev/null
+  pictures=$(cd "$winbuild" && pwd)
+else
+  cmake --build "$build" -j"$(nproc)" --target vexar xprobe >/dev/null
+  pictures=$(cd "$build" && pwd)
+fi
 
 XPROBE="$(cd "$build" && pwd)/tests/xprobe"
 source tests/e2e/lib/x11.sh
+source tests/e2e/lib/wine.sh
+pid=
+trap '[ -n "$pid" ] && kill "$pid" 2>/dev/null; stop_wine; stop_xvfb' EXIT
 start_xvfb
-trap 'kill "$pid" 2>/dev/null; stop_xvfb' EXIT
-export SDL_AUDIODRIVER=dummy
-(cd "$build" && exec ./vexar) >/dev/null 2>&1 &
+if [ -n "$wine" ]; then
+  start_wine "$renderer"
+  (cd "$pictures" && exec wine ./vexar.exe) >/dev/null 2>&1 &
+  what="vexar.exe under Wine ($renderer renderer)"
+else
+  export SDL_AUDIODRIVER=dummy
+  (cd "$pictures" && exec ./vexar) >/dev/null 2>&1 &
+  what="vexar"
+fi
 pid=$!
+
+# The game's processes: vexar, or every process of the Wine prefix.
+game_pids() {
+  if [ -z "$wine" ]; then
+    echo "$pid"
+    return
+  fi
+  local p
+  for p in /proc/[0-9]*; do
+    grep -qzx "WINEPREFIX=$WINEPREFIX" "$p/environ" 2>/dev/null && echo "${p#/proc/}"
+  done
+  return 0
+}
+
+# One "PID USER SYSTEM" line (clock ticks) for each of the game's processes.
+cpu_ticks() {
+  local p
+  for p in $(game_pids); do
+    # The fields after the command name, which may hold spaces: utime is the 12th.
+    sed 's/.*) //' "/proc/$p/stat" 2>/dev/null | awk -v p="$p" '{ print p, $12, $13 }' || true
+  done
+}
 
 # A game lasts under 3 s before its lives run out (less when discs of the last
 # game are still falling), so the play scene is measured over several games,
 # 1 s of each, from the moment its field shows.
 ticks=$(getconf CLK_TCK)
-user=0 system=0 wall=0
+user=0 system=0 wall=0 processes=0
 while awk -v w="$wall" -v s="$seconds" 'BEGIN { exit !(w < s - 0.01) }'; do
-  expect 60 "the start picture" "bmp:$build/start.bmp" >/dev/null
+  expect 60 "the start picture" "bmp:$pictures/start.bmp" >/dev/null
   xdotool key Return
   expect 10 "the play field" "px:150,450=ffffff" >/dev/null
   slice=$(awk -v w="$wall" -v s="$seconds" 'BEGIN { r = s - w; printf "%.2f", r < 1 ? r : 1 }')
-  read -r user0 system0 < <(awk '{print $14, $15}' "/proc/$pid/stat")
+  before=$(cpu_ticks)
   start=$(date +%s.%N)
   sleep "$slice"
-  read -r user1 system1 < <(awk '{print $14, $15}' "/proc/$pid/stat")
+  after=$(cpu_ticks)
   end=$(date +%s.%N)
   # Still the play field: the statistics screen has no black left.
   expect 1 "the play field still" "has:0,100,640,300=000000" >/dev/null
-  user=$((user + user1 - user0))
-  system=$((system + system1 - system0))
+  # A process that began during the slice counts from zero.
+  read -r du ds n < <(awk 'NR == FNR { u[$1] = $2; s[$1] = $3; next }
+    { du += $2 - u[$1]; ds += $3 - s[$1]; n++ } END { print du + 0, ds + 0, n + 0 }' \
+    <(echo "$before") <(echo "$after"))
+  user=$((user + du))
+  system=$((system + ds))
+  processes=$n
   wall=$(awk -v w="$wall" -v a="$start" -v b="$end" 'BEGIN { printf "%.6f", w + b - a }')
   expect 30 "the statistics screen" "px:320,470=b4b4b4" "px:5,240=b4b4b4" >/dev/null
   xdotool key Return
 done
-awk -v u="$user" -v s="$system" -v t="$ticks" -v wall="$wall" \
-  'BEGIN { printf "vexar in the play scene for %.1f s of wall time: user %.1f %%, system %.1f %%, total %.1f %% of one core\n", wall, 100*u/t/wall, 100*s/t/wall, 100*(u+s)/t/wall }'
+count=""
+[ "$processes" -gt 1 ] && count=" ($processes processes)"
+awk -v what="$what" -v count="$count" -v u="$user" -v s="$system" -v t="$ticks" -v wall="$wall" \
+  'BEGIN { printf "%s in the play scene for %.1f s of wall time: user %.1f %%, system %.1f %%, total %.1f %% of one core%s\n", what, wall, 100*u/t/wall, 100*s/t/wall, 100*(u+s)/t/wall, count }'
 xdotool key Escape

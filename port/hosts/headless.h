@@ -3,7 +3,8 @@
 //
 // The virtual clock advances by one 60 Hz frame (16667 us) at every vertical
 // blank, and WaitMessage jumps it to the next timer expiry or scripted event.
-// Frames are counted by vertical blanks: frame 0 is before the first flip.
+// Frames are numbered by the clock: frame n begins at n x 16667 us, so frame 0
+// is before the first flip.
 #pragma once
 
 #include <cstdint>
@@ -51,6 +52,10 @@ std::vector<Box> MessageBoxes();
 void SetDesktopBitsPerPixel(int bitsPerPixel);
 void SetDisplayAvailable(bool available);
 void SetAudioAvailable(bool available);
+// Whether Flip waits for the vertical blank (default: yes). A flip that does
+// not wait returns at once, as under Wine, and leaves the clock where it is:
+// it then moves only while the program waits ($VEXAR_FLIP_NO_WAIT=1 sets this).
+void SetFlipWaits(bool waits);
 
 // A script for the real binary, from $VEXAR_SCRIPT: one command per line,
 // "<frame> <command> [argument]", '#' starts a comment:

@@ -37,6 +37,7 @@ struct State {
     bool focused = true;
     bool displayAvailable = true;
     bool audioAvailable = true;
+    bool flipWaits = true;
     int bitsPerPixel = 32;
     bool windowOpen = false;
     bool audioOpen = false;
@@ -87,6 +88,11 @@ void Configure(State& s) {
         else std::fprintf(stderr, "vexar: VEXAR_REPORT_EVERY='%s' is not a frame count; no reports\n",
                           every.c_str());
     }
+    std::string noWait = Env("VEXAR_FLIP_NO_WAIT");
+    if (noWait == "1") s.flipWaits = false;
+    else if (!noWait.empty() && noWait != "0")
+        std::fprintf(stderr, "vexar: VEXAR_FLIP_NO_WAIT='%s' is neither 0 nor 1; the flip waits\n",
+                     noWait.c_str());
     std::string dir = Env("VEXAR_CAPTURE_DIR");
     if (!dir.empty()) s.captureDir = dir;
 }
@@ -320,7 +326,10 @@ void Present(const void* pixels, int width, int height, int pitch, int bitsPerPi
     s.frameBits = bitsPerPixel;
 }
 
-void WaitVerticalBlank() { AdvanceTo((S().clock / kFrameMicros + 1) * kFrameMicros); }
+void WaitVerticalBlank() {
+    State& s = S();
+    if (s.flipWaits) AdvanceTo((s.clock / kFrameMicros + 1) * kFrameMicros);
+}
 
 bool PollEvent(HostEvent* event) {
     State& s = S();
@@ -459,6 +468,7 @@ std::vector<Box> MessageBoxes() { return S().boxes; }
 void SetDesktopBitsPerPixel(int bitsPerPixel) { S().bitsPerPixel = bitsPerPixel; }
 void SetDisplayAvailable(bool available) { S().displayAvailable = available; }
 void SetAudioAvailable(bool available) { S().audioAvailable = available; }
+void SetFlipWaits(bool waits) { S().flipWaits = waits; }
 
 bool LoadScript(const std::string& path) {
     std::ifstream in(path);

@@ -8,6 +8,7 @@
 
 #define DD_OK S_OK
 #define DDERR_GENERIC E_FAIL
+#define DDERR_UNSUPPORTED E_NOTIMPL
 #define DDERR_INVALIDPARAMS E_INVALIDARG
 #define DDERR_OUTOFMEMORY E_OUTOFMEMORY
 #define DDERR_INVALIDCAPS MAKE_DDHRESULT(100)
@@ -169,6 +170,8 @@ struct IDirectDraw : IUnknown {
                                                     IUnknown* outer) = 0;
     virtual HRESULT STDMETHODCALLTYPE SetCooperativeLevel(HWND window, DWORD flags) = 0;
     virtual HRESULT STDMETHODCALLTYPE SetDisplayMode(DWORD width, DWORD height, DWORD bpp) = 0;
+    // The display's refresh rate in hertz.
+    virtual HRESULT STDMETHODCALLTYPE GetMonitorFrequency(LPDWORD frequency) = 0;
 
 protected:
     ~IDirectDraw() = default;

@@ -61,6 +61,7 @@ typedef HICON HCURSOR;
 #define S_OK ((HRESULT)0)
 #define S_FALSE ((HRESULT)1)
 #define E_FAIL ((HRESULT)0x80004005)
+#define E_NOTIMPL ((HRESULT)0x80004001)
 #define E_NOINTERFACE ((HRESULT)0x80004002)
 #define E_POINTER ((HRESULT)0x80004003)
 #define E_OUTOFMEMORY ((HRESULT)0x8007000E)
@@ -195,6 +196,8 @@ typedef MSG* LPMSG;
 #define MB_OK 0x00000000L
 #define MB_ICONERROR 0x00000010L
 #define MB_ICONINFORMATION 0x00000040L
+#define MB_SETFOREGROUND 0x00010000L
+#define MB_TOPMOST 0x00040000L
 #define IDOK 1
 
 ATOM WINAPI RegisterClassA(const WNDCLASSA* wndClass);
@@ -292,6 +295,36 @@ BOOL WINAPI StretchBlt(HDC dest, int x, int y, int width, int height, HDC src, i
 COLORREF WINAPI GetPixel(HDC dc, int x, int y);
 COLORREF WINAPI SetPixel(HDC dc, int x, int y, COLORREF color);
 BOOL WINAPI SetRect(LPRECT rect, int left, int top, int right, int bottom);
+
+// ---- Clock and waits ---------------------------------------------------------
+
+typedef int64_t LONGLONG;
+union LARGE_INTEGER {
+    struct {
+        DWORD LowPart;
+        LONG HighPart;
+    } u;
+    LONGLONG QuadPart;
+};
+
+#define INFINITE 0xFFFFFFFF
+#define WAIT_OBJECT_0 0x00000000L
+#define WAIT_TIMEOUT 0x00000102L
+#define WAIT_FAILED 0xFFFFFFFF
+#define QS_ALLINPUT 0x04FF
+#define TIMERR_NOERROR 0
+#define TIMERR_NOCANDO 97
+typedef UINT MMRESULT;
+
+// A monotonic clock, in counts of QueryPerformanceFrequency a second.
+BOOL WINAPI QueryPerformanceCounter(LARGE_INTEGER* count);
+BOOL WINAPI QueryPerformanceFrequency(LARGE_INTEGER* frequency);
+// Sleeps until a message arrives or the time is up; the port has no kernel
+// objects, so `count` must be 0, and every kind of message wakes it.
+DWORD WINAPI MsgWaitForMultipleObjects(DWORD count, const HANDLE* handles, BOOL waitAll,
+                                       DWORD milliseconds, DWORD wakeMask);
+// winmm: the resolution of timed waits, in milliseconds.
+MMRESULT WINAPI timeBeginPeriod(UINT period);
 
 // ---- Entry point -------------------------------------------------------------
 

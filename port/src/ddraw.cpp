@@ -18,6 +18,8 @@ namespace {
 
 // The largest display mode SetDisplayMode accepts.
 constexpr DWORD kMaxDisplaySide = 8192;
+// Every host shows frames at 60 Hz: the sdl host's pacer and the headless clock.
+constexpr DWORD kRefreshRate = 60;
 
 struct DirectDrawState {
     // Every object and surface not yet released, including those a reset retired.
@@ -521,6 +523,16 @@ HRESULT DirectDrawObject::SetDisplayMode(DWORD w, DWORD h, DWORD bpp) {
         format = wanted;
     }
     Trace("SetDisplayMode(%u, %u, %u) -> 0x%x", w, h, bpp, Hex(result));
+    return result;
+}
+
+HRESULT DirectDrawObject::GetMonitorFrequency(LPDWORD frequency) {
+    HRESULT result = DD_OK;
+    if (Injected("GetMonitorFrequency")) result = DDERR_UNSUPPORTED;
+    else if (!frequency) result = DDERR_INVALIDPARAMS;
+    else if (detached) result = DDERR_INVALIDOBJECT;
+    if (result == DD_OK) *frequency = kRefreshRate;
+    Trace("GetMonitorFrequency() -> 0x%x", Hex(result));
     return result;
 }
 

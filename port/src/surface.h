@@ -7,14 +7,15 @@
 // and every other call on them fails with DDERR_INVALIDOBJECT.
 //
 // Names for FailCall and the trace: DirectDrawCreate, SetCooperativeLevel,
-// SetDisplayMode, CreateSurface, GetAttachedSurface, Blt, BltFast, Flip,
-// Restore, Lock, Unlock, GetSurfaceDesc, SetColorKey, and
+// SetDisplayMode, GetMonitorFrequency, CreateSurface, GetAttachedSurface, Blt,
+// BltFast, Flip, Restore, Lock, Unlock, GetSurfaceDesc, SetColorKey, and
 // IDirectDrawSurface::GetDC / IDirectDrawSurface::ReleaseDC (GDI has its own
 // GetDC). An injected failure changes nothing and returns what Windows would:
 //   Blt, BltFast, Flip        DDERR_SURFACELOST
 //   Lock                      DDERR_WASSTILLDRAWING (a caller's retry loop)
 //   CreateSurface             DDERR_OUTOFMEMORY
 //   SetDisplayMode            DDERR_INVALIDMODE
+//   GetMonitorFrequency       DDERR_UNSUPPORTED (a driver that does not know)
 //   GetAttachedSurface        DDERR_NOTFOUND
 //   Restore                   DDERR_WRONGMODE
 //   IDirectDrawSurface::GetDC DDERR_CANTCREATEDC
@@ -109,6 +110,7 @@ public:
                                             IUnknown* outer) override;
     HRESULT STDMETHODCALLTYPE SetCooperativeLevel(HWND window, DWORD flags) override;
     HRESULT STDMETHODCALLTYPE SetDisplayMode(DWORD width, DWORD height, DWORD bpp) override;
+    HRESULT STDMETHODCALLTYPE GetMonitorFrequency(LPDWORD frequency) override;
 
     ULONG refs = 1;
     HWND window = nullptr;

@@ -452,6 +452,37 @@ BOOL WINAPI WaitMessage() {
     return TRUE;
 }
 
+DWORD WINAPI MsgWaitForMultipleObjects(DWORD count, const HANDLE*, BOOL, DWORD milliseconds,
+                                       DWORD) {
+    if (Injected("MsgWaitForMultipleObjects") || count != 0) {
+        Trace("MsgWaitForMultipleObjects(%u, %u) -> WAIT_FAILED", count, milliseconds);
+        return WAIT_FAILED;
+    }
+    const Host& host = CurrentHost();
+    const Filter all = {nullptr, 0, 0};
+    const uint64_t start = host.now();
+    const uint64_t end = milliseconds == INFINITE ? UINT64_MAX : start + milliseconds * 1000ull;
+    DWORD result = WAIT_TIMEOUT;
+    for (;;) {
+        bool handled = PumpHostEvents();
+        MSG msg;
+        if (Retrieve(&msg, all, false) || handled) {
+            result = WAIT_OBJECT_0;
+            break;
+        }
+        uint64_t now = host.now();
+        if (now >= end) break;
+        uint64_t wait = end - now;
+        if (Timer* timer = EarliestTimer(all))
+            wait = std::min(wait, timer->due > now ? timer->due - now : 0);
+        host.waitEvent(wait);
+    }
+    Trace("MsgWaitForMultipleObjects(0, %u) -> %s after %llu us", milliseconds,
+          result == WAIT_OBJECT_0 ? "WAIT_OBJECT_0" : "WAIT_TIMEOUT",
+          static_cast<unsigned long long>(host.now() - start));
+    return result;
+}
+
 LRESULT WINAPI SendMessageA(HWND handle, UINT message, WPARAM wParam, LPARAM lParam) {
     if (Injected("SendMessageA")) return 0;
     const std::string name = DescribeMessage(message);

@@ -58,7 +58,8 @@ TEST_F(DevicesTest, FailedSocketsStartShowsTheBoxAndQuits) {
     ASSERT_EQ(1u, boxes.size());
     EXPECT_EQ("Error Couldnt Init Winsock!", boxes[0].text);
     EXPECT_EQ("Aborting", boxes[0].caption);
-    EXPECT_EQ(unsigned(MB_ICONINFORMATION), boxes[0].style);
+    // MB_ICONINFORMATION | MB_SETFOREGROUND | MB_TOPMOST: in front of the game's window.
+    EXPECT_EQ(0x50040u, boxes[0].style);
     EXPECT_EQ(0, port::CallCount("WSACleanup"));
 
     // The frame loop then ends at its first look at the queue, with code 0.

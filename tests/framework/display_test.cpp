@@ -116,11 +116,13 @@ TEST_F(DisplayTest, EverySetUpFailureShowsItsBoxAndLeavesNothingHeld) {
         ASSERT_EQ(1u, boxes.size());
         EXPECT_EQ(failure.text, boxes[0].text);
         EXPECT_EQ(failure.caption ? failure.caption : "", boxes[0].caption);
-        EXPECT_EQ(unsigned(MB_ICONERROR), boxes[0].style);
+        // The error icon, in front of the full-screen window: MB_ICONERROR |
+        // MB_SETFOREGROUND | MB_TOPMOST.
+        EXPECT_EQ(0x50010u, boxes[0].style);
         std::string boxLine = std::string("MessageBoxA(\"") + failure.text + "\", " +
                               (failure.caption ? std::string("\"") + failure.caption + "\""
                                                : std::string("NULL")) +
-                              ", 0x10)";
+                              ", 0x50010)";
         bool traced = false;
         for (const std::string& line : port::TraceLines()) traced |= line.rfind(boxLine, 0) == 0;
         EXPECT_TRUE(traced) << boxLine;

@@ -1,6 +1,7 @@
 // The engine's tick, its frame loop and the order of Create, on the headless host.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <memory>
 #include <string>
@@ -319,3 +320,95 @@ TEST_F(EngineTest, SceneChangeIsSeenFromTheNextFrame) {
 }
 
 }  // namespace
+
+// ---- The pace where the flip does not wait ------------------------------------------
+
+namespace pace {
+
+constexpr uint64_t kFrameMicros = 16667;  // the headless host's 60 Hz
+constexpr int kFrames = 180;              // three seconds of them
+
+bool Traced(const std::string& start) {
+    for (const std::string& line : port::TraceLines())
+        if (line.rfind(start, 0) == 0) return true;
+    return false;
+}
+
+}  // namespace pace
+
+TEST_F(EngineTest, FlipThatDoesNotWaitIsHeldToTheRefreshRateWithOneTickAFrame) {
+    port::headless::SetFlipWaits(false);
+    ASSERT_TRUE(Create());
+    engine->StartTimer(1, 1);
+    std::vector<uint64_t> starts;
+    int ticks = 0;
+    onFrame = [&](int) {
+        starts.push_back(port::headless::NowMicros());
+        if (starts.size() > 3 && engine->TickFlag()) ++ticks;
+        if (starts.size() == pace::kFrames) engine->Close();
+    };
+    EXPECT_EQ(0, engine->RunLoop(Frame));
+    ASSERT_EQ(size_t(pace::kFrames), starts.size());
+    // The first three frames, back to back, show that the flip does not wait;
+    // from then on each frame is due a whole period after the one before.
+    for (size_t i = 4; i < starts.size(); ++i)
+        ASSERT_GE(starts[i] - starts[i - 1], pace::kFrameMicros - 1000) << "frame " << i;
+    const uint64_t span = starts.back() - starts[2];
+    EXPECT_GE(span, (pace::kFrames - 3) * pace::kFrameMicros) << "faster than 60 a second";
+    EXPECT_LT(span, (pace::kFrames - 3) * pace::kFrameMicros + 1000) << "slower than 60 a second";
+    EXPECT_EQ(pace::kFrames - 3, ticks) << "the 64 Hz timer gives every frame its tick";
+}
+
+TEST_F(EngineTest, FlipThatWaitsIsNeverHeld) {
+    port::EnableTrace(true);
+    ASSERT_TRUE(Create());
+    engine->StartTimer(1, 1);
+    int frames = 0;
+    onFrame = [&](int) {
+        ++frames;
+        // Back from the background part-way through a refresh: the first flip
+        // fails on its lost surfaces, the next returns after a part of a period.
+        if (frames == 60) port::headless::SetFocus(false);
+        if (frames == pace::kFrames) engine->Close();
+    };
+    onTimer = [&](WPARAM) {
+        if (!engine->active && port::headless::NowMicros() % pace::kFrameMicros > 5000)
+            port::headless::SetFocus(true);
+    };
+    EXPECT_EQ(0, engine->RunLoop(Frame));
+    EXPECT_EQ(pace::kFrames, frames);
+    EXPECT_FALSE(pace::Traced("MsgWaitForMultipleObjects"));
+    EXPECT_FALSE(pace::Traced("timeBeginPeriod"));
+    EXPECT_EQ(frames, port::CallCount("QueryPerformanceCounter")) << "one clock read a frame";
+    EXPECT_EQ(1, port::CallCount("GetMonitorFrequency"));
+    EXPECT_EQ(frames, port::CallCount("Flip"));
+}
+
+TEST_F(EngineTest, KeyPressDuringTheWaitIsHandledBeforeTheNextFrame) {
+    port::headless::SetFlipWaits(false);
+    ASSERT_TRUE(Create());
+    engine->StartTimer(1, 1);
+    std::vector<uint64_t> starts;
+    bool pressed = false;
+    onTimer = [&](WPARAM) {
+        // A timer message during the hold after frame 20: the key comes with it.
+        if (starts.size() == 20 && !pressed) {
+            EXPECT_TRUE(engine->pace.holding);
+            port::headless::KeyDown(VK_SPACE, DIK_SPACE);
+            seen.push_back("key pressed");
+            pressed = true;
+        }
+    };
+    onFrame = [&](int) {
+        starts.push_back(port::headless::NowMicros());
+        seen.push_back("frame " + std::to_string(starts.size()));
+        if (starts.size() == 22) engine->Close();
+    };
+    EXPECT_EQ(0, engine->RunLoop(Frame));
+    auto at = std::find(seen.begin(), seen.end(), "key pressed");
+    ASSERT_NE(seen.end(), at);
+    EXPECT_EQ((std::vector<std::string>{"key pressed", "WM_KEYDOWN", "frame 21"}),
+              std::vector<std::string>(at, at + 3));
+    EXPECT_GE(starts[20] - starts[19], pace::kFrameMicros - 1000)
+        << "the key does not cut the wait short";
+}

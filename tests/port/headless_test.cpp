@@ -288,3 +288,18 @@ TEST_F(HeadlessTest, MaxFramesClosesTheWindow) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(HeadlessTest, AFlipThatDoesNotWaitLeavesTheClockToTheWaits) {
+    headless::SetFlipWaits(false);
+    H().waitVerticalBlank();
+    EXPECT_EQ(headless::NowMicros(), 0u);
+    H().waitEvent(5000);
+    EXPECT_EQ(headless::NowMicros(), 5000u);
+    headless::SetFlipWaits(true);
+    H().waitVerticalBlank();
+    EXPECT_EQ(headless::NowMicros(), 16667u);
+}
+
+}  // namespace

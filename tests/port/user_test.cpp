@@ -405,3 +405,51 @@ TEST_F(UserTest, CallsAreTraced) {
 }
 
 }  // namespace
+
+// ---- The clock and timed waits ------------------------------------------------------
+
+namespace {
+
+void DispatchWaiting() {
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
+}
+
+TEST_F(UserTest, PerformanceCounterReadsTheHostsClockInMicroseconds) {
+    LARGE_INTEGER frequency, count;
+    ASSERT_TRUE(QueryPerformanceFrequency(&frequency));
+    EXPECT_EQ(frequency.QuadPart, 1000000);
+    Flips(2);
+    ASSERT_TRUE(QueryPerformanceCounter(&count));
+    EXPECT_EQ(count.QuadPart, 33334);
+    EXPECT_FALSE(QueryPerformanceCounter(nullptr));
+}
+
+TEST_F(UserTest, MsgWaitSleepsItsTimeOrUntilAMessage) {
+    HWND window = CreateShown();
+    DispatchWaiting();
+    EXPECT_EQ(MsgWaitForMultipleObjects(0, nullptr, FALSE, 7, QS_ALLINPUT),
+              static_cast<DWORD>(WAIT_TIMEOUT));
+    EXPECT_EQ(headless::NowMicros(), 7000u);
+
+    // A timer's expiry ends the wait early: 10 ms at least, on the system tick.
+    SetTimer(window, 1, 1, nullptr);
+    EXPECT_EQ(MsgWaitForMultipleObjects(0, nullptr, FALSE, 100, QS_ALLINPUT),
+              static_cast<DWORD>(WAIT_OBJECT_0));
+    EXPECT_EQ(headless::NowMicros(), 31250u);
+    DispatchWaiting();
+
+    // A key already waiting: at once.
+    headless::KeyDown(VK_SPACE, DIK_SPACE);
+    EXPECT_EQ(MsgWaitForMultipleObjects(0, nullptr, FALSE, 100, QS_ALLINPUT),
+              static_cast<DWORD>(WAIT_OBJECT_0));
+    EXPECT_EQ(headless::NowMicros(), 31250u);
+
+    // There are no kernel objects to wait on.
+    HANDLE none = nullptr;
+    EXPECT_EQ(MsgWaitForMultipleObjects(1, &none, FALSE, 5, QS_ALLINPUT), WAIT_FAILED);
+    EXPECT_EQ(timeBeginPeriod(0), static_cast<MMRESULT>(TIMERR_NOCANDO));
+    EXPECT_EQ(timeBeginPeriod(1), static_cast<MMRESULT>(TIMERR_NOERROR));
+}
+
+}  // namespace
