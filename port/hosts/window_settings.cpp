@@ -112,11 +112,9 @@ WindowSettings LoadWindowSettings(const std::string& path) {
 
 void SaveWindowSettings(const std::string& path, const WindowSettings& settings) {
     if (path.empty()) return;
-    // The folders up to the file: .../vexar and, for the fallback, ~/.config.
-    size_t slash = path.rfind('/');
-    size_t parent = slash == std::string::npos || slash == 0 ? std::string::npos : path.rfind('/', slash - 1);
-    if (parent != std::string::npos && parent > 0) MakeFolder(path.substr(0, parent));
-    if (slash != std::string::npos && slash > 0) MakeFolder(path.substr(0, slash));
+    // Every folder on the way to the file.
+    for (size_t slash = path.find('/', 1); slash != std::string::npos; slash = path.find('/', slash + 1))
+        MakeFolder(path.substr(0, slash));
     std::ofstream file(path, std::ios::binary | std::ios::trunc);
     file << FormatWindowSettings(settings);
     file.close();

@@ -64,8 +64,10 @@ protected:
 };
 
 TEST_F(WindowSettingsFileTest, SavedSettingsComeBackFromTheConfigFolder) {
+    // The config folder need not exist yet.
+    setenv("XDG_CONFIG_HOME", (dir_ + "/new/config").c_str(), 1);
     const std::string path = port::WindowSettingsPath();
-    EXPECT_EQ(path, dir_ + "/vexar/window.conf");
+    EXPECT_EQ(path, dir_ + "/new/config/vexar/window.conf");
     WindowSettings s;
     s.fullScreen = false;
     s.width = 900;
