@@ -172,8 +172,10 @@ bool SdlPresenter::PresentRenderer(const void* pixels, int width, int height, in
         changes_.Forget();
     }
     SetLogicalSize(width, height);
-    if (changes_.Compare(static_cast<const uint8_t*>(pixels), width, height, pitch, bits / 8).empty())
+    if (changes_.Compare(static_cast<const uint8_t*>(pixels), width, height, pitch, bits / 8).empty()) {
+        lastPresent_ = 0;  // only back-to-back presents tell whether vsync waits
         return false;
+    }
     SDL_UpdateTexture(texture_, nullptr, pixels, pitch);
     SDL_SetRenderDrawColor(renderer_, 0, 0, 0, 255);
     SDL_RenderClear(renderer_);

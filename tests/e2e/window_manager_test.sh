@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The real vexar on a 1920x1080 desktop with a window manager (openbox) and
 # another program's window: full screen and letterboxed; Alt+Enter gives a
-# window and back; 20 Alt+Tab switches away and back in the play scene, each
+# window and back; the keypad's Enter and arrows work; 20 Alt+Tab switches away and back in the play scene, each
 # time the picture and the arrow keys back and nothing drawn while away; what
 # the window manager does to the window (maximise, move, full screen and
 # back) keeps the whole picture scaled in it; its close key quits with code 0.
@@ -51,10 +51,10 @@ until_true eval '! windowed'
 XPROBE_PLACE=("${full[@]}")
 expect 5 "Alt+Enter again: full screen, and no game started" "bmp:$pictures/start.bmp"
 
-xdotool key Return
+xdotool key KP_Enter
 # The HUD's blue lines; the cannon is anywhere.
 play=("has:10,10,120,16=0000ff" "has:10,30,120,16=0000ff" "has:10,50,120,16=0000ff")
-expect 10 "the play field" "${play[@]}"
+expect 10 "the keypad's Enter starts a game" "${play[@]}"
 
 activations() { grep -c "^WM_ACTIVATEAPP($1)" "$shots/trace" || true; }
 wait_activation() {
@@ -82,7 +82,7 @@ hold() {
   return $code
 }
 at_left="px:0,470=c8c8c8 px:50,470=b4b4b4"
-hold Left $at_left
+hold KP_Left $at_left && echo "ok: the keypad's 4 (Num Lock off) moves the cannon to the left edge"
 
 game_over() { "$XPROBE" 0 "${full[@]}" "px:320,470=b4b4b4" "px:5,240=b4b4b4" 2>/dev/null; }
 # switch N: away to the other program and back, then both arrows; status 2
