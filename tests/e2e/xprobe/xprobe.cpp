@@ -16,7 +16,7 @@
 // scaled into that rectangle of the screen; with --window it is wherever the
 // window of that title shows it, by the scaling mode (default aspect), found
 // again at every look. A pixel is looked for at the centre of its scaled
-// place, a box over the screen pixels wholly inside it.
+// place (in a bmp: it or a neighbour), a box over the screen pixels wholly inside it.
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 
@@ -139,6 +139,20 @@ bool Parse(const std::string& text, Condition* c) {
     return false;
 }
 
+// Whether a screen pixel shows the picture's pixel (x, y). Scaled, a
+// neighbour counts too: scalers round the edges of pixels differently.
+bool Shows(const Image& picture, int x, int y, uint32_t screen) {
+    if (screen == picture.At(x, y)) return true;
+    if (placement.w == kGameWidth && placement.h == kGameHeight) return false;
+    for (int dy = -1; dy <= 1; ++dy)
+        for (int dx = -1; dx <= 1; ++dx) {
+            const int nx = x + dx, ny = y + dy;
+            if (nx >= 0 && ny >= 0 && nx < picture.width && ny < picture.height && picture.At(nx, ny) == screen)
+                return true;
+        }
+    return false;
+}
+
 bool Inside(const Image& s, int x, int y) { return x >= 0 && y >= 0 && x < s.width && y < s.height; }
 
 bool BoxHas(const Image& s, const Condition& c, bool (*test)(uint32_t, uint32_t)) {
@@ -156,7 +170,7 @@ bool Holds(const Image& s, const Condition& c) {
     if (c.kind == "bmp") {
         for (int y = 0; y < c.picture.height; ++y)
             for (int x = 0; x < c.picture.width; ++x)
-                if (!Inside(s, p.X(x), p.Y(y)) || s.At(p.X(x), p.Y(y)) != c.picture.At(x, y)) return false;
+                if (!Inside(s, p.X(x), p.Y(y)) || !Shows(c.picture, x, y, s.At(p.X(x), p.Y(y)))) return false;
         return true;
     }
     if (c.kind == "px")
