@@ -121,25 +121,29 @@ drawn_away=$(awk '/^WM_ACTIVATEAPP\(0\)/ { away = 1 } /^WM_ACTIVATEAPP\(1\)/ { a
 [ "$drawn_away" -eq 0 ] || { echo "FAIL: $drawn_away drawing calls while away" >&2; exit 1; }
 echo "ok: nothing drawn while away in $(activations 0) switches"
 
-# What the window manager does to a window.
-ensure_play
+# What the window manager does to a window, on the start picture: it stays
+# until Enter, while a game ends by itself within seconds.
+expect 60 "the game ends" "px:320,470=b4b4b4" "px:5,240=b4b4b4"
+xdotool key Return
+expect 20 "the start picture again" "bmp:$pictures/start.bmp"
+start=("bmp:$pictures/start.bmp")
 xdotool key F11
 until_true windowed
 XPROBE_PLACE=(--window VEXAR)
-expect 5 "F11 gives a window of $(geometry)" "${play[@]}"
+expect 5 "F11 gives a window of $(geometry)" "${start[@]}"
 xdotool key super+m
 until_true eval '[ "$(geometry | cut -dx -f1)" -ge 1900 ]'
-expect 5 "maximised to $(geometry): the whole picture in it" --save "$shots/maximised.ppm" "${play[@]}"
+expect 5 "maximised to $(geometry): the whole picture in it" --save "$shots/maximised.ppm" "${start[@]}"
 xdotool key super+m
 xdotool search --name '^VEXAR$' windowmove 900 500 windowsize 837 411
 until_true eval '[ "$(geometry)" = 837x411 ]'
-expect 5 "moved and resized to 837x411: the whole picture in it" --save "$shots/odd-window.ppm" "${play[@]}"
+expect 5 "moved and resized to 837x411: the whole picture in it" --save "$shots/odd-window.ppm" "${start[@]}"
 xdotool key super+f
 until_true eval '! windowed'
-expect 5 "the window manager's full screen: scaled to the screen" "${play[@]}"
+expect 5 "the window manager's full screen: scaled to the screen" "${start[@]}"
 xdotool key super+f
 until_true windowed
-expect 5 "out of full screen again: the whole picture in $(geometry)" "${play[@]}"
+expect 5 "out of full screen again: the whole picture in $(geometry)" "${start[@]}"
 
 xdotool key alt+F4
 for _ in $(seq 100); do kill -0 "$GAME_PID" 2>/dev/null || break; sleep 0.1; done
