@@ -1,7 +1,11 @@
 #!/usr/bin/env bash
 # Measures the processor time the game uses while a game is played in Xvfb:
-# 10 s of the play scene, as CPU seconds over wall seconds (user, system, total).
-# Usage: scripts/cpu-use.sh [--wine [--renderer gdi|gl]] [SECONDS]   (builds first if needed)
+# 10 s of the play scene, as CPU seconds over wall seconds (user, system, total),
+# and the X server's (Xvfb's) over the same time.
+# Usage: scripts/cpu-use.sh [--screen WIDTHxHEIGHT] [--wine [--renderer gdi|gl]] [SECONDS]
+#   (builds first if needed)
+#   --screen: the X screen's size (default 640x480); the game runs full screen
+#   on it, scaled by $VEXAR_SCALE and shown by $VEXAR_RENDERER as usual.
 #   --wine: vexar.exe under Wine, in a fresh prefix set up as scripts/wine-e2e.sh
 #   sets it up; every process of the prefix is counted (the game, wineserver,
 #   Wine's services). --renderer: Wine's DirectDraw renderer (default gdi, as
@@ -12,17 +16,20 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
-wine= renderer=gdi seconds=10
+wine= renderer=gdi seconds=10 screen=640x480
+usage="usage: scripts/cpu-use.sh [--screen WIDTHxHEIGHT] [--wine [--renderer gdi|gl]] [SECONDS]"
 while [ $# -gt 0 ]; do
   case $1 in
     --wine) wine=1 ;;
     --renderer) renderer=${2:?--renderer takes gdi or gl}; shift ;;
-    -*) echo "usage: scripts/cpu-use.sh [--wine [--renderer gdi|gl]] [SECONDS]" >&2; exit 2 ;;
+    --screen) screen=${2:?--screen takes WIDTHxHEIGHT}; shift ;;
+    -*) echo "$usage" >&2; exit 2 ;;
     *) seconds=$1 ;;
   esac
   shift
 done
 case $renderer in gdi | gl) ;; *) echo "cpu-use.sh: the renderer is gdi or gl, not '$renderer'" >&2; exit 2 ;; esac
+[[ "$screen" =~ ^[0-9]+x[0-9]+$ ]] || { echo "cpu-use.sh: --screen wants WIDTHxHEIGHT, not '$screen'" >&2; exit 2; }
 build=${VEXAR_BUILD_DIR:-build}
 winbuild=${VEXAR_WIN_BUILD_DIR:-build-win}
 if [ -n "$wine" ]; then scripts/setup.sh wine wine64; else scripts/setup.sh; fi
@@ -38,18 +45,21 @@ else
   pictures=$(cd "$build" && pwd)
 fi
 
-XPROBE="$(cd "$build" && pwd)/tests/xprobe"
+XPROBE=${XPROBE:-"$(cd "$build" && pwd)/tests/xprobe"}
 source tests/e2e/lib/x11.sh
 source tests/e2e/lib/wine.sh
 pid=
-trap '[ -n "$pid" ] && kill "$pid" 2>/dev/null; stop_wine; stop_xvfb' EXIT
-start_xvfb
+config=$(mktemp -d)
+trap '[ -n "$pid" ] && kill "$pid" 2>/dev/null; stop_wine; stop_xvfb; rm -rf "$config"' EXIT
+start_xvfb "${screen}x24"
 if [ -n "$wine" ]; then
   start_wine "$renderer"
   (cd "$pictures" && exec wine ./vexar.exe) >/dev/null 2>&1 &
   what="vexar.exe under Wine ($renderer renderer)"
 else
-  export SDL_AUDIODRIVER=dummy
+  # A fresh config folder: full screen, whatever the last game left.
+  export SDL_AUDIODRIVER=dummy XDG_CONFIG_HOME=$config
+  XPROBE_PLACE=(--window VEXAR --scale "${VEXAR_SCALE:-aspect}")
   (cd "$pictures" && exec ./vexar) >/dev/null 2>&1 &
   what="vexar"
 fi
@@ -81,16 +91,18 @@ cpu_ticks() {
 # game are still falling), so the play scene is measured over several games,
 # 1 s of each, from the moment its field shows.
 ticks=$(getconf CLK_TCK)
-user=0 system=0 wall=0 processes=0
+user=0 system=0 wall=0 processes=0 server=0
 while awk -v w="$wall" -v s="$seconds" 'BEGIN { exit !(w < s - 0.01) }'; do
   expect 60 "the start picture" "bmp:$pictures/start.bmp" >/dev/null
   xdotool key Return
   expect 10 "the play field" "px:150,450=ffffff" >/dev/null
   slice=$(awk -v w="$wall" -v s="$seconds" 'BEGIN { r = s - w; printf "%.2f", r < 1 ? r : 1 }')
   before=$(cpu_ticks)
+  server0=$(awk '{print $14 + $15}' "/proc/$XVFB_PID/stat")
   start=$(date +%s.%N)
   sleep "$slice"
   after=$(cpu_ticks)
+  server1=$(awk '{print $14 + $15}' "/proc/$XVFB_PID/stat")
   end=$(date +%s.%N)
   # Still the play field: the statistics screen has no black left.
   expect 1 "the play field still" "has:0,100,640,300=000000" >/dev/null
@@ -100,6 +112,7 @@ while awk -v w="$wall" -v s="$seconds" 'BEGIN { exit !(w < s - 0.01) }'; do
     <(echo "$before") <(echo "$after"))
   user=$((user + du))
   system=$((system + ds))
+  server=$((server + server1 - server0))
   processes=$n
   wall=$(awk -v w="$wall" -v a="$start" -v b="$end" 'BEGIN { printf "%.6f", w + b - a }')
   expect 30 "the statistics screen" "px:320,470=b4b4b4" "px:5,240=b4b4b4" >/dev/null
@@ -107,6 +120,8 @@ while awk -v w="$wall" -v s="$seconds" 'BEGIN { exit !(w < s - 0.01) }'; do
 done
 count=""
 [ "$processes" -gt 1 ] && count=" ($processes processes)"
-awk -v what="$what" -v count="$count" -v u="$user" -v s="$system" -v t="$ticks" -v wall="$wall" \
-  'BEGIN { printf "%s in the play scene for %.1f s of wall time: user %.1f %%, system %.1f %%, total %.1f %% of one core%s\n", what, wall, 100*u/t/wall, 100*s/t/wall, 100*(u+s)/t/wall, count }'
+awk -v what="$what" -v count="$count" -v u="$user" -v s="$system" -v t="$ticks" -v wall="$wall" -v screen="$screen" \
+  'BEGIN { printf "%s in the play scene at %s for %.1f s of wall time: user %.1f %%, system %.1f %%, total %.1f %% of one core%s\n", what, screen, wall, 100*u/t/wall, 100*s/t/wall, 100*(u+s)/t/wall, count }'
+awk -v x="$server" -v t="$ticks" -v wall="$wall" \
+  'BEGIN { printf "the X server meanwhile: %.1f %% of one core\n", 100*x/t/wall }'
 xdotool key Escape

@@ -9,6 +9,7 @@ packages=(
   fonts-dejavu-core  # the sans face the game falls back to without Liberation
   libgtest-dev
   xvfb xdotool imagemagick x11-apps x11-utils
+  openbox  # the window manager of the desktop end-to-end test
   g++-mingw-w64-x86-64
   clang libclang-rt-14-dev
   libstb-dev dpkg-dev desktop-file-utils unzip  # the pictures' files; the packages and their checks

@@ -19,6 +19,7 @@ namespace port::headless {
 // Input, delivered to the game at its next look at the message queue.
 void KeyDown(int virtualKey, int scanCode, bool repeat = false);
 void KeyUp(int virtualKey, int scanCode);
+void SetAltHeld(bool held);   // the key events that follow have Alt held
 void SetFocus(bool focused);  // the window gains or loses the foreground
 void Quit();                  // the user closes the window (WM_CLOSE)
 

@@ -35,6 +35,7 @@ struct State {
     std::multimap<uint64_t, std::function<void()>> actions;  // by frame
     bool held[256] = {};
     bool focused = true;
+    bool altHeld = false;
     bool displayAvailable = true;
     bool audioAvailable = true;
     bool flipWaits = true;
@@ -135,6 +136,7 @@ void PushEvent(HostEvent::Type type, int virtualKey = 0, int scanCode = 0, bool 
     event.virtualKey = virtualKey;
     event.scanCode = scanCode;
     event.repeat = repeat;
+    event.alt = S().altHeld && (type == HostEvent::KeyDown || type == HostEvent::KeyUp);
     S().events.push_back(event);
 }
 
@@ -397,6 +399,8 @@ void SetFocus(bool focused) {
 }
 
 void Quit() { PushEvent(HostEvent::Quit); }
+
+void SetAltHeld(bool held) { S().altHeld = held; }
 
 void At(uint64_t frame, std::function<void()> action) {
     if (!action) return;

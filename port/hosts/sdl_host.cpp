@@ -1,5 +1,7 @@
-// The SDL host: a real window (full-screen on the desktop, or 640 x 480 with
-// $VEXAR_WINDOWED=1), the keyboard, the default audio device and message boxes.
+// The SDL host: a real window, full screen on the desktop or a resizable
+// window (Alt+Enter or F11 switches; $VEXAR_WINDOWED=1 starts in a window),
+// the keyboard, the default audio device and message boxes. Frames are shown
+// by an SdlPresenter ($VEXAR_RENDERER), scaled by $VEXAR_SCALE.
 #include <SDL.h>
 #include <fcntl.h>
 #include <unistd.h>
@@ -16,6 +18,9 @@
 
 #include "port/src/host.h"
 #include "port/hosts/keys.h"
+#include "port/hosts/picture_fit.h"
+#include "port/hosts/sdl_present.h"
+#include "port/hosts/window_settings.h"
 #include "port/src/core.h"
 
 namespace port {
@@ -30,27 +35,27 @@ struct State {
     bool videoReady = false;
     std::string videoError;
     SDL_Window* window = nullptr;
-    SDL_Surface* surface = nullptr;  // the window's; fetched again after a resize
-    bool bordersClean = false;
+    SdlPresenter presenter;
+    WindowSettings settings;  // the window as the player leaves it
+    std::string settingsPath;
     bool cursorVisible = true;
     SDL_AudioDeviceID audio = 0;
     int desktopBits = 0;
     bool hasPending = false;  // an event taken while waiting, not yet handed out
     SDL_Event pending;
     std::chrono::steady_clock::time_point start = std::chrono::steady_clock::now();
-    // Nearest-neighbour column map, for one source and destination width.
-    std::vector<int> columns;
-    int columnsFrom = 0;
-    int columnsTo = 0;
 };
 
 State& S();
 
 void CloseWindow() {
     State& s = S();
-    if (s.window) SDL_DestroyWindow(s.window);
+    if (s.window) {
+        s.presenter.Close();
+        SDL_DestroyWindow(s.window);
+        SaveWindowSettings(s.settingsPath, s.settings);
+    }
     s.window = nullptr;
-    s.surface = nullptr;
     s.hasPending = false;
 }
 
@@ -131,6 +136,8 @@ const KeyTable& Keys() {
             add(static_cast<SDL_Scancode>(SDL_SCANCODE_1 + i), codes);
         }
         add(SDL_SCANCODE_RETURN, {VK_RETURN, DIK_RETURN});
+        add(SDL_SCANCODE_KP_ENTER, {VK_RETURN, DIK_NUMPADENTER});
+        add(SDL_SCANCODE_F4, {VK_F4, DIK_F4});  // Alt+F4 closes, as on Windows
         add(SDL_SCANCODE_ESCAPE, {VK_ESCAPE, DIK_ESCAPE});
         add(SDL_SCANCODE_SPACE, {VK_SPACE, DIK_SPACE});
         add(SDL_SCANCODE_LEFT, {VK_LEFT, DIK_LEFT});
@@ -144,6 +151,70 @@ const KeyTable& Keys() {
     return *table;
 }
 
+// With Num Lock off the keypad's 4, 6, 8 and 2 are arrows.
+SDL_Scancode KeypadArrow(SDL_Scancode sc) {
+    if (SDL_GetModState() & KMOD_NUM) return SDL_SCANCODE_UNKNOWN;
+    switch (sc) {
+    case SDL_SCANCODE_KP_4: return SDL_SCANCODE_LEFT;
+    case SDL_SCANCODE_KP_6: return SDL_SCANCODE_RIGHT;
+    case SDL_SCANCODE_KP_8: return SDL_SCANCODE_UP;
+    case SDL_SCANCODE_KP_2: return SDL_SCANCODE_DOWN;
+    default: return SDL_SCANCODE_UNKNOWN;
+    }
+}
+
+// The keypad key that is also this arrow while Num Lock is off.
+SDL_Scancode KeypadTwin(SDL_Scancode arrow) {
+    for (SDL_Scancode sc : {SDL_SCANCODE_KP_4, SDL_SCANCODE_KP_6, SDL_SCANCODE_KP_8, SDL_SCANCODE_KP_2})
+        if (KeypadArrow(sc) == arrow) return sc;
+    return SDL_SCANCODE_UNKNOWN;
+}
+
+// ---- Window modes ----------------------------------------------------------------
+
+bool IsFullScreen() {
+    return (SDL_GetWindowFlags(S().window) & SDL_WINDOW_FULLSCREEN_DESKTOP) != 0;
+}
+
+// Full screen on the desktop, or the window the player had.
+void SetFullScreen(bool on) {
+    State& s = S();
+    if (!s.window || IsFullScreen() == on) return;
+    if (on) {
+        SDL_SetWindowFullscreen(s.window, SDL_WINDOW_FULLSCREEN_DESKTOP);
+    } else {
+        SDL_SetWindowFullscreen(s.window, 0);
+        SDL_SetWindowSize(s.window, s.settings.width, s.settings.height);
+        SDL_SetWindowPosition(s.window, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED);
+    }
+    s.settings.fullScreen = on;
+    s.presenter.Resized();
+}
+
+// A new size from SDL or the window manager: a window's size is the one to
+// remember, whoever made it.
+void WindowResized() {
+    State& s = S();
+    s.presenter.Resized();
+    const Uint32 flags = SDL_GetWindowFlags(s.window);
+    s.settings.fullScreen = (flags & SDL_WINDOW_FULLSCREEN_DESKTOP) != 0;
+    if (flags & (SDL_WINDOW_FULLSCREEN_DESKTOP | SDL_WINDOW_MAXIMIZED)) return;
+    int w = 0, h = 0;
+    SDL_GetWindowSize(s.window, &w, &h);
+    if (w >= kSmallestWindow && h >= kSmallestWindow && w <= kLargestWindow && h <= kLargestWindow) {
+        s.settings.width = w;
+        s.settings.height = h;
+    }
+}
+
+// Alt+Enter (either Enter) and F11, pressed, not repeated.
+bool IsToggleKey(const SDL_KeyboardEvent& key) {
+    if (key.type != SDL_KEYDOWN || key.repeat) return false;
+    const SDL_Scancode sc = key.keysym.scancode;
+    if (sc == SDL_SCANCODE_F11) return true;
+    return (key.keysym.mod & KMOD_ALT) && (sc == SDL_SCANCODE_RETURN || sc == SDL_SCANCODE_KP_ENTER);
+}
+
 // ---- Events -------------------------------------------------------------------
 
 bool Translate(const SDL_Event& e, HostEvent* out) {
@@ -154,14 +225,17 @@ bool Translate(const SDL_Event& e, HostEvent* out) {
         return true;
     case SDL_KEYDOWN:
     case SDL_KEYUP: {
-        const int sc = static_cast<int>(e.key.keysym.scancode);
+        if (IsToggleKey(e.key)) SetFullScreen(!IsFullScreen());
+        SDL_Scancode sc = e.key.keysym.scancode;
         if (sc < 0 || sc >= SDL_NUM_SCANCODES) return false;
+        if (KeypadArrow(sc) != SDL_SCANCODE_UNKNOWN) sc = KeypadArrow(sc);
         const KeyCodes& codes = Keys().byScancode[sc];
         if (codes.virtualKey == 0) return false;
         out->type = e.type == SDL_KEYDOWN ? HostEvent::KeyDown : HostEvent::KeyUp;
         out->virtualKey = codes.virtualKey;
         out->scanCode = codes.scanCode;
         out->repeat = e.key.repeat != 0;
+        out->alt = (e.key.keysym.mod & KMOD_ALT) != 0;
         return true;
     }
     case SDL_WINDOWEVENT:
@@ -173,11 +247,10 @@ bool Translate(const SDL_Event& e, HostEvent* out) {
             out->type = HostEvent::FocusLost;
             return true;
         case SDL_WINDOWEVENT_SIZE_CHANGED:
-        case SDL_WINDOWEVENT_RESIZED:
-            s.surface = nullptr;  // SDL made a new one
+            if (s.window) WindowResized();
             return false;
         case SDL_WINDOWEVENT_EXPOSED:
-            if (s.window && s.surface) SDL_UpdateWindowSurface(s.window);
+            if (s.window) s.presenter.Exposed();
             return false;
         default:
             return false;
@@ -221,8 +294,11 @@ uint64_t Now() {
     return static_cast<uint64_t>(std::chrono::duration_cast<std::chrono::microseconds>(elapsed).count());
 }
 
-// SDL's vsync does not wait on every X server, so frames are paced here.
+// After a present through a renderer whose vsync waits, the blank has come;
+// otherwise (no GPU, a vsync that returns at once, nothing new shown) a 60 Hz
+// pacer stands in for it.
 void WaitVerticalBlank() {
+    if (S().presenter.WaitedForBlank()) return;
     uint64_t now = Now();
     uint64_t next = (now * kRefreshRate / kMicrosPerSecond + 1) * kMicrosPerSecond;
     next = (next + kRefreshRate - 1) / kRefreshRate;
@@ -235,11 +311,22 @@ bool IsKeyDown(int scanCode) {
     if (sc == SDL_SCANCODE_UNKNOWN) return false;
     int count = 0;
     const Uint8* state = SDL_GetKeyboardState(&count);
-    return sc < count && state[sc] != 0;
+    auto down = [&](SDL_Scancode key) { return key != SDL_SCANCODE_UNKNOWN && key < count && state[key]; };
+    return down(sc) || down(KeypadTwin(sc));
 }
 
 // ---- Window and frames -----------------------------------------------------------
 
+ScaleMode ChosenScaleMode() {
+    ScaleMode mode = ScaleMode::Aspect;
+    const std::string text = Env("VEXAR_SCALE");
+    if (!text.empty() && !ParseScaleMode(text, &mode))
+        std::fprintf(stderr, "vexar: VEXAR_SCALE='%s' is not aspect, integer or stretch; using aspect\n",
+                     text.c_str());
+    return mode;
+}
+
+// Full screen, unless the player left a window last time or asks for one.
 bool OpenWindow(const char* title, int width, int height) {
     State& s = S();
     if (s.window) return true;
@@ -247,20 +334,29 @@ bool OpenWindow(const char* title, int width, int height) {
         std::fprintf(stderr, "vexar: no display available (%s)\n", s.videoError.c_str());
         return false;
     }
-    const bool windowed = Env("VEXAR_WINDOWED") == "1";
+    s.settingsPath = WindowSettingsPath();
+    s.settings = LoadWindowSettings(s.settingsPath);
+    if (Env("VEXAR_WINDOWED") == "1") s.settings.fullScreen = false;
     SDL_Rect place = {static_cast<int>(SDL_WINDOWPOS_CENTERED), static_cast<int>(SDL_WINDOWPOS_CENTERED),
-                      width, height};
+                      s.settings.width, s.settings.height};
     // Full screen starts out as big as the desktop: with no window manager
     // to grant the full-screen request, the window keeps the size it was made with.
-    if (!windowed) SDL_GetDisplayBounds(0, &place);
-    Uint32 flags = windowed ? SDL_WINDOW_SHOWN : SDL_WINDOW_FULLSCREEN_DESKTOP;
+    if (s.settings.fullScreen) SDL_GetDisplayBounds(0, &place);
+    Uint32 flags = SDL_WINDOW_HIDDEN | SDL_WINDOW_RESIZABLE;
+    if (s.settings.fullScreen) flags |= SDL_WINDOW_FULLSCREEN_DESKTOP;
     s.window = SDL_CreateWindow(title, place.x, place.y, place.w, place.h, flags);
     if (!s.window) {
         std::fprintf(stderr, "vexar: no display available (%s)\n", SDL_GetError());
         return false;
     }
-    s.surface = nullptr;
+    SDL_SetWindowMinimumSize(s.window, kSmallestWindow, kSmallestWindow * height / width);
+    // The renderer is chosen before the window shows: an OpenGL one may have
+    // to make the window again.
+    s.presenter.Open(s.window, Env("VEXAR_RENDERER"), ChosenScaleMode());
+    SDL_ShowWindow(s.window);
     SDL_ShowCursor(s.cursorVisible ? SDL_ENABLE : SDL_DISABLE);
+    if (!Env("VEXAR_TRACE").empty() || Env("VEXAR_SHOW_RENDERER") == "1")
+        std::fprintf(stderr, "vexar: showing frames through %s\n", s.presenter.Name());
     return true;
 }
 
@@ -282,121 +378,9 @@ int DesktopBitsPerPixel() {
     return s.desktopBits;
 }
 
-inline uint32_t Read16(const uint8_t* row, int x) {
-    uint32_t p = row[2 * x] | (row[2 * x + 1] << 8);
-    return ((p & 0xF800u) << 8) | ((p & 0x07E0u) << 5) | ((p & 0x1Fu) << 3);
-}
-inline uint32_t Read24(const uint8_t* row, int x) {
-    const uint8_t* p = row + 3 * x;
-    return p[0] | (p[1] << 8) | (static_cast<uint32_t>(p[2]) << 16);
-}
-inline uint32_t Read32(const uint8_t* row, int x) {
-    const uint8_t* p = row + 4 * x;
-    return p[0] | (p[1] << 8) | (static_cast<uint32_t>(p[2]) << 16);
-}
-
-// One destination row of XRGB8888 from one source row; `columns` maps each
-// destination column to its source column, or is null for a 1:1 copy.
-template <uint32_t (*Read)(const uint8_t*, int)>
-void ConvertRow(const uint8_t* source, uint32_t* dest, int count, const int* columns) {
-    if (columns)
-        for (int x = 0; x < count; ++x) dest[x] = Read(source, columns[x]);
-    else
-        for (int x = 0; x < count; ++x) dest[x] = Read(source, x);
-}
-
-void ConvertRowAny(int bits, const uint8_t* source, uint32_t* dest, int count, const int* columns) {
-    if (bits == 16) ConvertRow<Read16>(source, dest, count, columns);
-    else if (bits == 24) ConvertRow<Read24>(source, dest, count, columns);
-    else if (columns) ConvertRow<Read32>(source, dest, count, columns);
-    else std::memcpy(dest, source, static_cast<size_t>(count) * 4);
-}
-
-const int* ColumnMap(int from, int to) {
-    State& s = S();
-    if (s.columnsFrom != from || s.columnsTo != to) {
-        s.columns.resize(to);
-        for (int x = 0; x < to; ++x) s.columns[x] = static_cast<int>(static_cast<int64_t>(x) * from / to);
-        s.columnsFrom = from;
-        s.columnsTo = to;
-    }
-    return s.columns.data();
-}
-
-// The largest rectangle of the frame's shape that fits, centred.
-SDL_Rect FitRect(int width, int height, int areaWidth, int areaHeight) {
-    SDL_Rect r;
-    if (static_cast<int64_t>(areaWidth) * height <= static_cast<int64_t>(areaHeight) * width) {
-        r.w = areaWidth;
-        r.h = static_cast<int>(static_cast<int64_t>(height) * areaWidth / width);
-    } else {
-        r.h = areaHeight;
-        r.w = static_cast<int>(static_cast<int64_t>(width) * areaHeight / height);
-    }
-    r.x = (areaWidth - r.w) / 2;
-    r.y = (areaHeight - r.h) / 2;
-    return r;
-}
-
-bool IsXrgb(const SDL_Surface* surface) {
-    Uint32 f = surface->format->format;
-    return f == SDL_PIXELFORMAT_RGB888 || f == SDL_PIXELFORMAT_ARGB8888;
-}
-
-// Nearest-neighbour copy into an XRGB8888 window surface; rows that repeat a
-// source row are copied from the row above.
-void BlitXrgb(const uint8_t* pixels, int width, int height, int pitch, int bits,
-              SDL_Surface* dst, const SDL_Rect& r) {
-    const int* columns = r.w == width ? nullptr : ColumnMap(width, r.w);
-    uint8_t* base = static_cast<uint8_t*>(dst->pixels) + static_cast<size_t>(r.y) * dst->pitch + r.x * 4;
-    int lastSource = -1;
-    for (int y = 0; y < r.h; ++y) {
-        int sy = static_cast<int>(static_cast<int64_t>(y) * height / r.h);
-        uint32_t* row = reinterpret_cast<uint32_t*>(base + static_cast<size_t>(y) * dst->pitch);
-        if (sy == lastSource) {
-            std::memcpy(row, base + static_cast<size_t>(y - 1) * dst->pitch, static_cast<size_t>(r.w) * 4);
-            continue;
-        }
-        ConvertRowAny(bits, pixels + static_cast<size_t>(sy) * pitch, row, r.w, columns);
-        lastSource = sy;
-    }
-}
-
-// Any other window format: SDL converts and scales.
-void BlitOther(const void* pixels, int width, int height, int pitch, int bits, SDL_Surface* dst,
-               SDL_Rect r) {
-    Uint32 format = bits == 16 ? SDL_PIXELFORMAT_RGB565
-                    : bits == 24 ? SDL_PIXELFORMAT_BGR24
-                                 : SDL_PIXELFORMAT_RGB888;
-    SDL_Surface* source = SDL_CreateRGBSurfaceWithFormatFrom(const_cast<void*>(pixels), width, height,
-                                                             bits, pitch, format);
-    if (!source) return;
-    SDL_SetSurfaceBlendMode(source, SDL_BLENDMODE_NONE);
-    SDL_BlitScaled(source, nullptr, dst, &r);
-    SDL_FreeSurface(source);
-}
-
 void Present(const void* pixels, int width, int height, int pitch, int bits) {
     State& s = S();
-    if (!s.window || !pixels || width <= 0 || height <= 0) return;
-    if ((bits != 16 && bits != 24 && bits != 32) || pitch < width * (bits / 8)) return;
-    if (!s.surface) {
-        s.surface = SDL_GetWindowSurface(s.window);
-        s.bordersClean = false;
-        if (!s.surface) return;
-    }
-    SDL_Surface* dst = s.surface;
-    SDL_Rect r = FitRect(width, height, dst->w, dst->h);
-    if (r.w <= 0 || r.h <= 0) return;
-    if (SDL_MUSTLOCK(dst) && SDL_LockSurface(dst) != 0) return;
-    if (!s.bordersClean) {
-        SDL_FillRect(dst, nullptr, SDL_MapRGB(dst->format, 0, 0, 0));
-        s.bordersClean = true;
-    }
-    if (IsXrgb(dst)) BlitXrgb(static_cast<const uint8_t*>(pixels), width, height, pitch, bits, dst, r);
-    if (SDL_MUSTLOCK(dst)) SDL_UnlockSurface(dst);
-    if (!IsXrgb(dst)) BlitOther(pixels, width, height, pitch, bits, dst, r);
-    SDL_UpdateWindowSurface(s.window);
+    if (s.window) s.presenter.Present(pixels, width, height, pitch, bits);
 }
 
 void ShowCursor(bool visible) {

@@ -35,6 +35,8 @@
 #define DIK_LSHIFT 0x2A
 #define DIK_Z 0x2C
 #define DIK_SPACE 0x39
+#define DIK_F4 0x3E
+#define DIK_NUMPADENTER 0x9C
 #define DIK_UP 0xC8
 #define DIK_LEFT 0xCB
 #define DIK_RIGHT 0xCD

@@ -191,6 +191,11 @@ typedef MSG* LPMSG;
 #define VK_RIGHT 0x27
 #define VK_DOWN 0x28
 
+// Keys pressed while Alt is held, and the key Alt+F4 closes with.
+#define WM_SYSKEYDOWN 0x0104
+#define WM_SYSKEYUP 0x0105
+#define VK_F4 0x73
+
 #define USER_TIMER_MINIMUM 0x0000000A
 
 #define MB_OK 0x00000000L

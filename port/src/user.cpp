@@ -93,6 +93,8 @@ const char* MessageName(UINT message) {
     case WM_ACTIVATEAPP: return "WM_ACTIVATEAPP";
     case WM_KEYDOWN: return "WM_KEYDOWN";
     case WM_KEYUP: return "WM_KEYUP";
+    case WM_SYSKEYDOWN: return "WM_SYSKEYDOWN";
+    case WM_SYSKEYUP: return "WM_SYSKEYUP";
     case WM_TIMER: return "WM_TIMER";
     default: return nullptr;
     }
@@ -149,9 +151,13 @@ void QueueKey(const HostEvent& event) {
     if (event.scanCode & 0x80) lParam |= 1u << 24;  // extended key (arrows)
     if (up || event.repeat) lParam |= 1u << 30;     // the key was down before
     if (up) lParam |= 1u << 31;
+    if (event.alt) lParam |= 1u << 29;              // context code: Alt held
     MSG msg = {};
     msg.hwnd = s.window.handle;
-    msg.message = up ? WM_KEYUP : WM_KEYDOWN;
+    // With Alt held a key is a system key, as on Windows: the window
+    // procedure leaves it to DefWindowProcA.
+    if (event.alt) msg.message = up ? WM_SYSKEYUP : WM_SYSKEYDOWN;
+    else msg.message = up ? WM_KEYUP : WM_KEYDOWN;
     msg.wParam = static_cast<WPARAM>(event.virtualKey);
     msg.lParam = static_cast<LPARAM>(lParam);
     msg.time = MessageTime(CurrentHost().now());
@@ -497,11 +503,15 @@ LRESULT WINAPI SendMessageA(HWND handle, UINT message, WPARAM wParam, LPARAM lPa
     return result;
 }
 
-LRESULT WINAPI DefWindowProcA(HWND handle, UINT message, WPARAM, LPARAM) {
+LRESULT WINAPI DefWindowProcA(HWND handle, UINT message, WPARAM wParam, LPARAM) {
     if (Injected("DefWindowProcA")) return 0;
     switch (message) {
     case WM_CLOSE:
         DestroyWindow(handle);
+        return 0;
+    case WM_SYSKEYDOWN:
+        // Alt+F4 asks the window to close, as Windows' system menu does.
+        if (wParam == VK_F4) CallProc(handle, WM_CLOSE, 0, 0);
         return 0;
     case WM_NCCREATE:
         return TRUE;

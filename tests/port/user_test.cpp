@@ -362,6 +362,33 @@ TEST_F(UserTest, KeyMessagesCarryScanCodesAndRepeatBits) {
     EXPECT_FALSE(port::CurrentHost().keyDown(DIK_SPACE));
 }
 
+// With Alt held a key is a system key, as on Windows: Alt+Enter never
+// reaches the procedure as WM_KEYDOWN, and Alt+F4 left to DefWindowProcA closes.
+TEST_F(UserTest, KeysWithAltHeldAreSystemKeys) {
+    HWND window = CreateShown();
+    headless::SetAltHeld(true);
+    headless::KeyDown(VK_RETURN, DIK_RETURN);
+    headless::KeyUp(VK_RETURN, DIK_RETURN);
+    headless::SetAltHeld(false);
+    headless::KeyDown(VK_RETURN, DIK_RETURN);
+    MSG m[3];
+    for (MSG& msg : m) ASSERT_TRUE(PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE));
+    EXPECT_EQ(m[0].message, static_cast<UINT>(WM_SYSKEYDOWN));
+    EXPECT_EQ(static_cast<uint32_t>(m[0].lParam), 0x201C0001u);  // context code: Alt
+    EXPECT_EQ(m[1].message, static_cast<UINT>(WM_SYSKEYUP));
+    EXPECT_EQ(static_cast<uint32_t>(m[1].lParam), 0xE01C0001u);
+    EXPECT_EQ(m[2].message, static_cast<UINT>(WM_KEYDOWN));
+    EXPECT_EQ(static_cast<uint32_t>(m[2].lParam), 0x001C0001u);
+
+    EXPECT_EQ(DefWindowProcA(window, WM_SYSKEYDOWN, VK_RETURN, m[0].lParam), 0);
+    EXPECT_EQ(port::GameWindow(), window);
+    seen.clear();
+    DefWindowProcA(window, WM_SYSKEYDOWN, VK_F4, 0x203E0001);
+    ASSERT_FALSE(seen.empty());
+    EXPECT_EQ(seen[0].message, static_cast<UINT>(WM_CLOSE));
+    EXPECT_EQ(port::GameWindow(), nullptr);
+}
+
 TEST_F(UserTest, MessageBoxesAreRecordedAndWrittenToStderr) {
     testing::internal::CaptureStderr();
     EXPECT_EQ(MessageBoxA(nullptr, "Couldnt Create DirectX Object! Error: Terminating!", "Error!!!",

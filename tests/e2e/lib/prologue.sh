@@ -6,3 +6,7 @@ vexar=$1
 build=$2
 XPROBE="$build/tests/xprobe"
 source "$here/lib/x11.sh"
+# A config folder of the script's own: the window the player left last time
+# is remembered there, and must not leak from one test into another.
+export XDG_CONFIG_HOME="$build/e2e-config/$(basename "$0" .sh)"
+rm -rf "$XDG_CONFIG_HOME"

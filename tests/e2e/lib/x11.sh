@@ -28,13 +28,16 @@ stop_xvfb() {
 }
 
 # expect SECONDS WHAT [--save FILE.ppm] CONDITION...: waits for the screen.
-# Counts the checks in CHECKS_PASSED and CHECKS_FAILED.
+# Counts the checks in CHECKS_PASSED and CHECKS_FAILED. Conditions are in the
+# game's 640x480; XPROBE_PLACE says where its picture is on a larger screen,
+# e.g. XPROBE_PLACE=(--window VEXAR --scale integer).
+XPROBE_PLACE=()
 CHECKS_PASSED=0
 CHECKS_FAILED=0
 expect() {
   local timeout=$1 what=$2
   shift 2
-  if "$XPROBE" "$timeout" "$@"; then
+  if "$XPROBE" "$timeout" "${XPROBE_PLACE[@]}" "$@"; then
     echo "ok: $what"
     CHECKS_PASSED=$((CHECKS_PASSED + 1))
   else

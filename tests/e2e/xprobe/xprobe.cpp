@@ -1,6 +1,7 @@
 // xprobe: waits until the X screen shows what an end-to-end test expects.
 //
-//   xprobe TIMEOUT_SECONDS [--save FILE.ppm] CONDITION...
+//   xprobe TIMEOUT_SECONDS [--save FILE.ppm] [--picture X,Y,W,H | --window TITLE]
+//          [--scale aspect|integer|stretch] CONDITION...
 //
 // Polls the root window about a hundred times a second until every condition
 // holds, then saves that screenshot (if asked) and exits 0; exits 1 with the
@@ -11,9 +12,15 @@
 //   nothas:X,Y,W,H=RRGGBB no pixel in the box has that colour
 //   notblack:X,Y,W,H      some pixel in the box is not black
 //   black:X,Y,W,H         every pixel in the box is black
+// Coordinates are the game's 640 x 480. With --picture the game's picture is
+// scaled into that rectangle of the screen; with --window it is wherever the
+// window of that title shows it, by the scaling mode (default aspect), found
+// again at every look. A pixel is looked for at the centre of its scaled
+// place (in a bmp: it or a neighbour), a box over the screen pixels wholly inside it.
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdint>
 #include <cstdio>
@@ -24,6 +31,7 @@
 #include <vector>
 
 #include "../../lib/bmp_reader.h"
+#include "port/hosts/picture_fit.h"
 
 namespace {
 
@@ -53,6 +61,57 @@ bool ReadBmp(const std::string& path, Image* picture) {
     return bmp::Read24(path, 8192, picture, &error);
 }
 
+constexpr int kGameWidth = 640, kGameHeight = 480;
+
+// Where the game's picture is on the screen; 1:1 at (0, 0) unless told.
+struct Placement {
+    int x = 0, y = 0, w = kGameWidth, h = kGameHeight;
+    int X(int gameX) const { return x + static_cast<int>((2LL * gameX + 1) * w / (2 * kGameWidth)); }
+    int Y(int gameY) const { return y + static_cast<int>((2LL * gameY + 1) * h / (2 * kGameHeight)); }
+    // The first screen column whose whole width lies at or right of gameX.
+    int Left(int gameX) const { return x + static_cast<int>((1LL * gameX * w + kGameWidth - 1) / kGameWidth); }
+    int Top(int gameY) const { return y + static_cast<int>((1LL * gameY * h + kGameHeight - 1) / kGameHeight); }
+    int Right(int gameX) const { return x + static_cast<int>(1LL * gameX * w / kGameWidth); }
+    int Bottom(int gameY) const { return y + static_cast<int>(1LL * gameY * h / kGameHeight); }
+};
+Placement placement;
+std::string windowTitle;
+port::ScaleMode scaleMode = port::ScaleMode::Aspect;
+
+// The window of that title, searched for a few levels down (a window
+// manager puts a frame around it).
+Window FindWindow(Display* display, Window parent, int depth) {
+    Window root, up, *children = nullptr;
+    unsigned count = 0;
+    if (!XQueryTree(display, parent, &root, &up, &children, &count)) return 0;
+    Window found = 0;
+    for (unsigned i = 0; i < count && !found; ++i) {
+        char* name = nullptr;
+        if (XFetchName(display, children[i], &name) && name) {
+            if (windowTitle == name) found = children[i];
+            XFree(name);
+        }
+        if (!found && depth > 0) found = FindWindow(display, children[i], depth - 1);
+    }
+    if (children) XFree(children);
+    return found;
+}
+
+// Places the picture in the window's client area, as the game does.
+bool PlaceInWindow(Display* display) {
+    Window root = DefaultRootWindow(display);
+    Window window = FindWindow(display, root, 3), child;
+    XWindowAttributes a;
+    int x = 0, y = 0;
+    if (!window || !XGetWindowAttributes(display, window, &a) ||
+        !XTranslateCoordinates(display, window, root, 0, 0, &x, &y, &child))
+        return false;
+    port::PictureRect r = port::FitPicture(scaleMode, kGameWidth, kGameHeight, a.width, a.height);
+    if (r.w <= 0 || r.h <= 0) return false;
+    placement = {x + r.x, y + r.y, r.w, r.h};
+    return true;
+}
+
 struct Condition {
     std::string text;
     std::string kind;
@@ -80,22 +139,42 @@ bool Parse(const std::string& text, Condition* c) {
     return false;
 }
 
+// Whether a screen pixel shows the picture's pixel (x, y). Scaled, a
+// neighbour counts too: scalers round the edges of pixels differently.
+bool Shows(const Image& picture, int x, int y, uint32_t screen) {
+    if (screen == picture.At(x, y)) return true;
+    if (placement.w == kGameWidth && placement.h == kGameHeight) return false;
+    for (int dy = -1; dy <= 1; ++dy)
+        for (int dx = -1; dx <= 1; ++dx) {
+            const int nx = x + dx, ny = y + dy;
+            if (nx >= 0 && ny >= 0 && nx < picture.width && ny < picture.height && picture.At(nx, ny) == screen)
+                return true;
+        }
+    return false;
+}
+
+bool Inside(const Image& s, int x, int y) { return x >= 0 && y >= 0 && x < s.width && y < s.height; }
+
 bool BoxHas(const Image& s, const Condition& c, bool (*test)(uint32_t, uint32_t)) {
-    for (int y = c.y; y < c.y + c.h && y < s.height; ++y)
-        for (int x = c.x; x < c.x + c.w && x < s.width; ++x)
-            if (x >= 0 && y >= 0 && test(s.At(x, y), c.color)) return true;
+    const Placement& p = placement;
+    const int right = std::max(p.Right(c.x + c.w), p.Left(c.x) + 1);
+    const int bottom = std::max(p.Bottom(c.y + c.h), p.Top(c.y) + 1);
+    for (int y = p.Top(c.y); y < bottom; ++y)
+        for (int x = p.Left(c.x); x < right; ++x)
+            if (Inside(s, x, y) && test(s.At(x, y), c.color)) return true;
     return false;
 }
 
 bool Holds(const Image& s, const Condition& c) {
+    const Placement& p = placement;
     if (c.kind == "bmp") {
-        if (c.picture.width > s.width || c.picture.height > s.height) return false;
         for (int y = 0; y < c.picture.height; ++y)
             for (int x = 0; x < c.picture.width; ++x)
-                if (s.At(x, y) != c.picture.At(x, y)) return false;
+                if (!Inside(s, p.X(x), p.Y(y)) || !Shows(c.picture, x, y, s.At(p.X(x), p.Y(y)))) return false;
         return true;
     }
-    if (c.kind == "px") return c.x < s.width && c.y < s.height && s.At(c.x, c.y) == c.color;
+    if (c.kind == "px")
+        return Inside(s, p.X(c.x), p.Y(c.y)) && s.At(p.X(c.x), p.Y(c.y)) == c.color;
     auto same = [](uint32_t p, uint32_t color) { return p == color; };
     auto notBlack = [](uint32_t p, uint32_t) { return p != 0; };
     if (c.kind == "has") return BoxHas(s, c, same);
@@ -119,7 +198,7 @@ bool SavePpm(const Image& s, const std::string& path) {
 
 int main(int argc, char** argv) {
     if (argc < 3) {
-        std::fprintf(stderr, "usage: xprobe TIMEOUT_SECONDS [--save FILE.ppm] CONDITION...\n");
+        std::fprintf(stderr, "usage: xprobe TIMEOUT_SECONDS [--save FILE.ppm] [--picture X,Y,W,H] CONDITION...\n");
         return 2;
     }
     double timeout = std::atof(argv[1]);
@@ -128,6 +207,25 @@ int main(int argc, char** argv) {
     for (int i = 2; i < argc; ++i) {
         if (std::strcmp(argv[i], "--save") == 0 && i + 1 < argc) {
             savePath = argv[++i];
+            continue;
+        }
+        if (std::strcmp(argv[i], "--window") == 0 && i + 1 < argc) {
+            windowTitle = argv[++i];
+            continue;
+        }
+        if (std::strcmp(argv[i], "--scale") == 0 && i + 1 < argc) {
+            if (!port::ParseScaleMode(argv[++i], &scaleMode)) {
+                std::fprintf(stderr, "xprobe: --scale wants aspect, integer or stretch, not %s\n", argv[i]);
+                return 2;
+            }
+            continue;
+        }
+        if (std::strcmp(argv[i], "--picture") == 0 && i + 1 < argc) {
+            Placement& p = placement;
+            if (std::sscanf(argv[++i], "%d,%d,%d,%d", &p.x, &p.y, &p.w, &p.h) != 4 || p.w <= 0 || p.h <= 0) {
+                std::fprintf(stderr, "xprobe: --picture wants X,Y,W,H, not %s\n", argv[i]);
+                return 2;
+            }
             continue;
         }
         Condition c;
@@ -147,7 +245,9 @@ int main(int argc, char** argv) {
     std::vector<std::string> failing;
     while (true) {
         failing.clear();
-        if (Grab(display, &screen))
+        const bool placed = windowTitle.empty() || PlaceInWindow(display);
+        if (!placed) failing.push_back("a window titled " + windowTitle);
+        if (placed && Grab(display, &screen))
             for (const Condition& c : conditions)
                 if (!Holds(screen, c)) failing.push_back(c.text);
         if (failing.empty() && !screen.rgb.empty()) break;

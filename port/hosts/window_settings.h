@@ -1,0 +1,33 @@
+// The window the player left, remembered for the next start: full screen or
+// a window, and the window's size. A small text file of key=value lines in
+// $XDG_CONFIG_HOME/vexar/ (~/.config/vexar/ when that is unset).
+#pragma once
+
+#include <string>
+
+namespace port {
+
+struct WindowSettings {
+    bool fullScreen = true;
+    int width = 640;   // the window's client size when not full screen
+    int height = 480;
+};
+
+constexpr int kSmallestWindow = 160;
+constexpr int kLargestWindow = 16384;
+
+// Reads `text` into `settings`; on bad input says why in `error` and leaves
+// `settings` as it was.
+bool ParseWindowSettings(const std::string& text, WindowSettings* settings, std::string* error);
+std::string FormatWindowSettings(const WindowSettings& settings);
+
+// The settings file's path; empty when neither XDG_CONFIG_HOME nor HOME is set.
+std::string WindowSettingsPath();
+
+// A missing file gives the defaults quietly; a bad or unreadable one gives
+// them after one line on stderr.
+WindowSettings LoadWindowSettings(const std::string& path);
+// Writes the file (and its folder); one line on stderr when it cannot.
+void SaveWindowSettings(const std::string& path, const WindowSettings& settings);
+
+}  // namespace port
