@@ -355,7 +355,8 @@ bool OpenWindow(const char* title, int width, int height) {
     s.presenter.Open(s.window, Env("VEXAR_RENDERER"), ChosenScaleMode());
     SDL_ShowWindow(s.window);
     SDL_ShowCursor(s.cursorVisible ? SDL_ENABLE : SDL_DISABLE);
-    if (!Env("VEXAR_TRACE").empty() || Env("VEXAR_SHOW_RENDERER") == "1")
+    Trace("host: showing frames through %s", s.presenter.Name());
+    if (Env("VEXAR_SHOW_RENDERER") == "1")
         std::fprintf(stderr, "vexar: showing frames through %s\n", s.presenter.Name());
     return true;
 }

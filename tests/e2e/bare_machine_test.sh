@@ -29,13 +29,15 @@ no_display() {
 no_display "DISPLAY unset" -u DISPLAY -u WAYLAND_DISPLAY
 no_display "no X server at DISPLAY" -u WAYLAND_DISPLAY DISPLAY=:4321
 
-# A font configuration that leaves Liberation out.
+# A font configuration that leaves Liberation out, and the Nimbus faces that
+# Ghostscript (an ImageMagick dependency) brings, so the fallback is DejaVu Sans,
+# as on a bare machine.
 cat >"$work/fonts.conf" <<'CONF'
 <?xml version="1.0"?>
 <!DOCTYPE fontconfig SYSTEM "urn:fontconfig:fonts.dtd">
 <fontconfig>
   <include ignore_missing="yes">/etc/fonts/fonts.conf</include>
-  <selectfont><rejectfont><glob>*/Liberation*</glob></rejectfont></selectfont>
+  <selectfont><rejectfont><glob>*/Liberation*</glob><glob>*/Nimbus*</glob></rejectfont></selectfont>
 </fontconfig>
 CONF
 export FONTCONFIG_FILE="$work/fonts.conf"
