@@ -1,0 +1,183 @@
+// VEXAR in headless Chromium: the Linux end-to-end scenario played in the
+// page and checked on the canvas's pixels, then a focus switch, the end of the
+// game and a restart; then the page against a server that lacks or fails files.
+// Usage: node scenario.js BUILD_WEB_DIR [RUNS]   (shots go to BUILD_WEB_DIR/shots/web)
+"use strict";
+const path = require("path");
+const { serve } = require("./serve");
+const { launch, givePicture, expectCanvas, waitFrames } = require("./lib/browser");
+
+const build = path.resolve(process.argv[2] || path.join(__dirname, "../../build-web"));
+const runs = Number(process.argv[3] || 1);
+const shots = path.join(build, "shots", "web");
+let passed = 0;
+
+function ok(what) {
+  console.log(`ok: ${what}`);
+  ++passed;
+}
+
+// The play field: the HUD's three blue lines over a clear band, the cannon at x 100.
+const playField = ["has:10,10,120,16=0000ff", "has:10,30,120,16=0000ff", "has:10,50,120,16=0000ff",
+  "black:0,66,140,40", "px:100,470=c8c8c8", "px:150,470=b4b4b4", "px:150,450=ffffff",
+  "px:150,430=0000ff"];
+
+async function pageText(page) {
+  return page.evaluate(() => document.getElementById("notice").hidden ? "" :
+    document.getElementById("message").textContent);
+}
+
+async function givePictures(page) {
+  for (const name of ["intro", "start"]) await givePicture(page, name, path.join(build, `${name}.bmp`));
+}
+
+async function playWholeGame(page, shot) {
+  await expectCanvas(page, 60, "the intro picture", ["bmp:intro"], { save: shot("intro") });
+  const shownAt = await page.evaluate(() => performance.now());
+  ok(`the intro picture (${Math.round(shownAt)} ms after the page was opened)`);
+  await expectCanvas(page, 10, "the start picture", ["bmp:start"], { save: shot("start") });
+  ok("the start picture");
+  await page.keyboard.press("Space");
+  await waitFrames(page, 30);
+  await expectCanvas(page, 1, "space does nothing", ["bmp:start"]);
+  ok("space does nothing");
+
+  await page.keyboard.press("Enter");
+  await expectCanvas(page, 10, "the play field", playField, { save: shot("play") });
+  ok("Enter: the play field, the HUD in blue and the cannon at x 100");
+  await switchFocus(page, shot);
+
+  await page.keyboard.down("ArrowRight");
+  await expectCanvas(page, 10, "holding right moves the cannon to x 540",
+    ["px:636,470=b4b4b4", "px:590,450=ffffff", "px:590,430=0000ff"]);
+  await page.keyboard.up("ArrowRight");
+  ok("after the focus came back, holding right moves the cannon to x 540");
+  await expectCanvas(page, 10, "nothing above the barrel", ["black:580,300,26,115"]);
+  await page.keyboard.press("Space");
+  await expectCanvas(page, 3, "space fires a shot", ["notblack:580,300,26,115"]);
+  ok("space fires a shot");
+
+  await expectCanvas(page, 90, "the statistics screen", ["px:320,470=b4b4b4", "px:5,240=b4b4b4",
+    "has:70,200,300,80=ff0000", "has:70,290,560,20=ff0000", "has:70,330,400,20=ff0000"],
+  { save: shot("stats") });
+  ok("the grey statistics screen with its red lines");
+  await page.keyboard.press("Enter");
+  await expectCanvas(page, 10, "Enter goes back to the intro picture", ["bmp:intro"]);
+  ok("Enter goes back to the intro picture");
+}
+
+// The page loses the focus in the play scene: the game stops drawing; when
+// it comes back, so does the play field.
+async function switchFocus(page, shot) {
+  await page.evaluate(() => window.dispatchEvent(new Event("blur")));
+  await page.evaluate(() => new Promise((settled) => {
+    let last = window.vexarProbe.frames(), still = 0;
+    (function look() {
+      const now = window.vexarProbe.frames();
+      still = now === last ? still + 1 : 0;
+      last = now;
+      if (still >= 30) settled();
+      else requestAnimationFrame(look);
+    })();
+  }));
+  const before = await page.evaluate(() => window.vexarProbe.frames());
+  await page.evaluate(() => new Promise((r) => { let n = 60; (function f() { if (--n) requestAnimationFrame(f); else r(); })(); }));
+  const after = await page.evaluate(() => window.vexarProbe.frames());
+  if (after !== before) throw new Error(`the game drew ${after - before} frames without the focus`);
+  ok("without the focus the game draws nothing (60 browser frames)");
+  await page.evaluate(() => window.dispatchEvent(new Event("focus")));
+  await expectCanvas(page, 10, "the play field after the focus came back", playField,
+    { save: shot("play-refocused") });
+  ok("the focus comes back: the play field is drawn again");
+}
+
+async function endAndRestart(page) {
+  await page.keyboard.press("Escape");
+  await page.waitForFunction(() => window.vexarExitCode !== undefined, null, { timeout: 10000 });
+  const code = await page.evaluate(() => window.vexarExitCode);
+  const text = await pageText(page);
+  if (code !== 0 || !/ended \(exit code 0\)/.test(text))
+    throw new Error(`after Escape: exit code ${code}, the page says "${text}"`);
+  ok(`Escape ends the game with exit code 0; the page says "${text}"`);
+  await page.click("#again");
+  await expectCanvas(page, 60, "Play again: the intro picture", ["bmp:intro"]);
+  ok("Play again starts the game again");
+}
+
+async function scenario(run) {
+  const server = await serve(build);
+  const browser = await launch();
+  const shot = (name) => path.join(shots, run === 1 ? `${name}.png` : `run${run}-${name}.png`);
+  try {
+    await browser.page.goto(server.url);
+    await givePictures(browser.page);
+    await playWholeGame(browser.page, shot);
+    await endAndRestart(browser.page);
+  } catch (error) {
+    console.log(browser.log.join("\n"));
+    throw error;
+  } finally {
+    await browser.close();
+    await server.close();
+  }
+}
+
+// The page with a server that lacks or fails some of its files, or in a
+// browser without WebAssembly: `check` gets the page once it has loaded.
+async function againstServer(what, options, check) {
+  const server = await serve(build, options.server);
+  const browser = await launch(options.browser);
+  try {
+    await browser.page.goto(server.url);
+    await check(browser.page);
+    ok(what);
+  } catch (error) {
+    console.log(browser.log.join("\n"));
+    throw error;
+  } finally {
+    await browser.close();
+    await server.close();
+  }
+}
+
+async function expectMessage(page, pattern) {
+  await page.waitForFunction((p) => {
+    const notice = document.getElementById("notice");
+    return !notice.hidden && new RegExp(p).test(document.getElementById("message").textContent);
+  }, pattern.source, { timeout: 30000 });
+  return pageText(page);
+}
+
+async function badInput() {
+  await againstServer("intro.bmp missing on the server: the intro is black, the game goes on",
+    { server: { missing: ["intro.bmp"] } }, async (page) => {
+      await givePictures(page);
+      await page.waitForFunction(() => window.vexarProbe.frames() > 1, null, { timeout: 60000 });
+      await expectCanvas(page, 1, "a black intro", ["black:0,0,640,480"]);
+      await expectCanvas(page, 10, "then the start picture", ["bmp:start"]);
+    });
+  for (const [file, pattern] of [["vexar.wasm", /could not start|stopped/], ["vexar.js", /could not download vexar\.js/],
+    ["cd.bmp", /could not download its pictures/]])
+    await againstServer(`${file} failing on the server: one message in the page`,
+      { server: { broken: [file] } }, async (page) => {
+        console.log(`   the page says: "${await expectMessage(page, pattern)}"`);
+      });
+  await againstServer("a browser without WebAssembly: one message in the page",
+    { browser: { withoutWebAssembly: true } }, async (page) => {
+      console.log(`   the page says: "${await expectMessage(page, /needs a browser with WebAssembly/)}"`);
+    });
+}
+
+(async () => {
+  for (let run = 1; run <= runs; ++run) {
+    console.log(`== Browser scenario, run ${run} of ${runs}`);
+    await scenario(run);
+  }
+  console.log("== Bad input");
+  await badInput();
+  console.log(`browser scenario: ${passed} passed, 0 failed`);
+})().catch((error) => {
+  console.log(`FAIL: ${error.message}`);
+  console.log(`browser scenario: ${passed} passed, 1 failed`);
+  process.exit(1);
+});
