@@ -11,6 +11,7 @@ packages=(
   xvfb xdotool imagemagick x11-apps x11-utils
   g++-mingw-w64-x86-64
   clang libclang-rt-14-dev
+  emscripten libstb-dev chromium  # the browser build and its test (scripts/web.sh)
   "$@"
 )
 

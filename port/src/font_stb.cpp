@@ -6,7 +6,7 @@
 #define STBTT_STATIC
 #include <stb_truetype.h>
 
-#include <cmath>
+#include <cstdint>
 #include <cstdio>
 #include <map>
 
@@ -76,6 +76,8 @@ public:
     bool SetPixelSize(int pixels) override {
         if (pixels <= 0) return false;
         scale_ = stbtt_ScaleForMappingEmToPixels(&info_, static_cast<float>(pixels));
+        // FreeType's em scale: 16.16 fixed point, rounded.
+        fixedScale_ = ((int64_t{pixels} * 64 << 16) + units_.unitsPerEm / 2) / units_.unitsPerEm;
         return true;
     }
     void Render(uint32_t unicode, bool mono, Glyph* glyph) override;
@@ -86,6 +88,7 @@ private:
     stbtt_fontinfo info_ = {};
     CellUnits units_;
     float scale_ = 1;
+    int64_t fixedScale_ = 0;
 };
 
 // The OS/2 table's usWinAscent and usWinDescent, or the horizontal header's
@@ -110,7 +113,11 @@ void StbFace::Render(uint32_t unicode, bool mono, Glyph* glyph) {
     const int index = stbtt_FindGlyphIndex(&info_, static_cast<int>(unicode));
     int advance = 0, bearing = 0;
     stbtt_GetGlyphHMetrics(&info_, index, &advance, &bearing);
-    glyph->advance = static_cast<int>(std::lround(advance * scale_));
+    // The advance rounded as FreeType rounds it (26.6 fixed point, then whole
+    // pixels), so that text is as wide as on the desktop, where no hinting
+    // changes advances (anti-aliased text).
+    const int64_t advance26dot6 = (advance * fixedScale_ + 0x8000) >> 16;
+    glyph->advance = static_cast<int>((advance26dot6 + 32) >> 6);
     int x0 = 0, y0 = 0, x1 = 0, y1 = 0;
     stbtt_GetGlyphBitmapBox(&info_, index, scale_, scale_, &x0, &y0, &x1, &y1);
     if (x1 <= x0 || y1 <= y0) return;
