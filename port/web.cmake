@@ -24,7 +24,7 @@ target_link_options(port_main INTERFACE
   -sASYNCIFY "-sASYNCIFY_IMPORTS=[${VEXAR_WEB_ASYNC_IMPORTS}]"
   -sEXIT_RUNTIME=1 -sALLOW_MEMORY_GROWTH=1 -sENVIRONMENT=web
   -sMODULARIZE=1 -sEXPORT_NAME=createVexar
-  -sFORCE_FILESYSTEM=1 "-sEXPORTED_RUNTIME_METHODS=[FS,addRunDependency,removeRunDependency]"
+  -sFORCE_FILESYSTEM=1 "-sEXPORTED_RUNTIME_METHODS=[FS,ENV,addRunDependency,removeRunDependency]"
   "SHELL:--js-library ${CMAKE_CURRENT_SOURCE_DIR}/hosts/web_host.js"
   "SHELL:--embed-file ${VEXAR_FONT_FILE}@/fonts/LiberationSans-Regular.ttf")
 set_property(TARGET port_main APPEND PROPERTY INTERFACE_LINK_DEPENDS

@@ -3,7 +3,10 @@
 // game and a restart; then the page against a server that lacks or fails files.
 // Usage: node scenario.js BUILD_WEB_DIR [RUNS]   (shots go to BUILD_WEB_DIR/shots/web)
 "use strict";
+const fs = require("fs");
+const os = require("os");
 const path = require("path");
+const { spawnSync } = require("child_process");
 const { serve } = require("./serve");
 const { launch, givePicture, expectCanvas, waitFrames } = require("./lib/browser");
 
@@ -104,6 +107,22 @@ async function endAndRestart(page) {
   ok("Play again starts the game again");
 }
 
+// The canvas scaled to the window with its shape kept and its pixels sharp;
+// the full-screen button and F11.
+async function pageControls(page) {
+  await page.setViewportSize({ width: 960, height: 600 });
+  await page.waitForFunction(() => {
+    const style = getComputedStyle(document.getElementById("game"));
+    return style.width === "800px" && style.height === "600px" && style.imageRendering === "pixelated";
+  }, null, { timeout: 5000 });
+  ok("in a 960 x 600 window the canvas is 800 x 600, pixelated");
+  await page.click("#fullscreen");
+  await page.waitForFunction(() => document.fullscreenElement !== null, null, { timeout: 5000 });
+  await page.keyboard.press("F11");
+  await page.waitForFunction(() => document.fullscreenElement === null, null, { timeout: 5000 });
+  ok("the Full screen button enters full screen, F11 leaves it");
+}
+
 async function scenario(run) {
   const server = await serve(build);
   const browser = await launch();
@@ -113,6 +132,7 @@ async function scenario(run) {
     await givePictures(browser.page);
     await playWholeGame(browser.page, shot);
     await endAndRestart(browser.page);
+    await pageControls(browser.page);
   } catch (error) {
     console.log(browser.log.join("\n"));
     throw error;
@@ -122,13 +142,74 @@ async function scenario(run) {
   }
 }
 
+// The calls the port's trace records after the message loop has ended: the
+// exit destructors', which the runtime runs after main.
+function afterMain(trace) {
+  const lines = trace.split("\n").filter((l) => l);
+  return lines.slice(lines.lastIndexOf("GetMessageA -> 0 (WM_QUIT, 0)") + 1);
+}
+
+// The desktop build on its headless host, run in the build folder with the
+// given environment; null when there is no desktop build.
+function desktop(environment) {
+  const native = process.env.VEXAR_NATIVE || path.join(build, "..", "build", "vexar");
+  if (!fs.existsSync(native)) {
+    console.log(`   not compared with the desktop: no desktop build at ${native} (VEXAR_NATIVE)`);
+    return null;
+  }
+  const work = fs.mkdtempSync(path.join(os.tmpdir(), "vexar-desktop-"));
+  fs.writeFileSync(path.join(work, "script"), "40 down ESCAPE\n41 up ESCAPE\n");
+  const env = { ...process.env, VEXAR_HOST: "headless", VEXAR_SCRIPT: path.join(work, "script"),
+    VEXAR_TRACE: path.join(work, "trace"), ...environment };
+  const run = spawnSync(native, [], { cwd: build, env, timeout: 60000, encoding: "utf8" });
+  const result = { code: run.status, stderr: run.stderr, trace: fs.readFileSync(env.VEXAR_TRACE, "utf8") };
+  fs.rmSync(work, { recursive: true, force: true });
+  return result;
+}
+
+// Escape at the intro, in the page and in the desktop build: the same calls
+// after main, in the same order.
+async function exitOrder() {
+  const native = desktop({});
+  await againstServer("the exit destructors", { url: "?VEXAR_TRACE=/vexar/trace" }, async (page) => {
+    await givePictures(page);
+    await expectCanvas(page, 60, "the intro picture", ["bmp:intro"]);
+    await page.keyboard.press("Escape");
+    await page.waitForFunction(() => window.vexarTrace !== undefined, null, { timeout: 10000 });
+    const seen = afterMain(await page.evaluate(() => window.vexarTrace));
+    const expected = native ? afterMain(native.trace) : seen;
+    if (seen.length < 5 || seen.join("\n") !== expected.join("\n"))
+      throw new Error(`after main, the page: ${seen.join("; ")}; the desktop: ${expected.join("; ")}`);
+    console.log(`   ${seen.length} calls after main, as on the desktop: ${seen.slice(0, 4).join("; ")}; ...`);
+  });
+}
+
+// A failed display set-up: the game's message box in the page; the game
+// ends when it is dismissed, with the desktop's exit code.
+async function messageBox() {
+  const native = desktop({ VEXAR_FAIL: "SetDisplayMode" });
+  await againstServer("a message box in the page", { url: "?VEXAR_FAIL=SetDisplayMode" }, async (page) => {
+    await page.waitForSelector(".vexar-box button", { timeout: 30000 });
+    const box = await page.evaluate(() => ["h2", "p"].map((t) =>
+      document.querySelector(`.vexar-box ${t}`).textContent).join(": "));
+    if (native && !native.stderr.includes(`vexar: ${box}`))
+      throw new Error(`the box says "${box}", the desktop "${native.stderr}"`);
+    if (await page.evaluate(() => window.vexarExitCode !== undefined)) throw new Error("ended before the box was dismissed");
+    await page.click(".vexar-box button");
+    await page.waitForFunction(() => window.vexarExitCode !== undefined, null, { timeout: 10000 });
+    const code = await page.evaluate(() => window.vexarExitCode);
+    if (native && code !== native.code) throw new Error(`exit code ${code}, the desktop's ${native.code}`);
+    console.log(`   the box: "${box}"; dismissed, the game ends with exit code ${code}`);
+  });
+}
+
 // The page with a server that lacks or fails some of its files, or in a
 // browser without WebAssembly: `check` gets the page once it has loaded.
 async function againstServer(what, options, check) {
   const server = await serve(build, options.server);
   const browser = await launch(options.browser);
   try {
-    await browser.page.goto(server.url);
+    await browser.page.goto(server.url + (options.url || ""));
     await check(browser.page);
     ok(what);
   } catch (error) {
@@ -173,6 +254,9 @@ async function badInput() {
     console.log(`== Browser scenario, run ${run} of ${runs}`);
     await scenario(run);
   }
+  console.log("== Exit");
+  await exitOrder();
+  await messageBox();
   console.log("== Bad input");
   await badInput();
   console.log(`browser scenario: ${passed} passed, 0 failed`);

@@ -12,7 +12,7 @@ window.vexarProbe = {
 
   frame() {
     const canvas = document.getElementById("game");
-    const context = canvas.getContext("2d");
+    const context = canvas.getContext("2d", { willReadFrequently: true });
     return { width: canvas.width, height: canvas.height,
              data: context.getImageData(0, 0, canvas.width, canvas.height).data };
   },
