@@ -69,29 +69,57 @@ async function playWholeGame(page, shot) {
   ok("Enter goes back to the intro picture");
 }
 
-// The page loses the focus in the play scene: the game stops drawing; when
-// it comes back, so does the play field.
-async function switchFocus(page, shot) {
-  await page.evaluate(() => window.dispatchEvent(new Event("blur")));
-  await page.evaluate(() => new Promise((settled) => {
+// Ways for the page to lose the foreground and get it back: the window's
+// focus, and the page being hidden (another tab) and shown again.
+const switches = {
+  "the focus": {
+    away: () => window.dispatchEvent(new Event("blur")),
+    back: () => window.dispatchEvent(new Event("focus")),
+  },
+  "the page's visibility": {
+    away: () => {
+      Object.defineProperty(document, "hidden", { value: true, configurable: true });
+      document.dispatchEvent(new Event("visibilitychange"));
+    },
+    back: () => {
+      delete document.hidden;
+      document.dispatchEvent(new Event("visibilitychange"));
+    },
+  },
+};
+
+// Resolves once the game has presented nothing for 30 browser frames.
+function settled() {
+  return new Promise((done) => {
     let last = window.vexarProbe.frames(), still = 0;
     (function look() {
       const now = window.vexarProbe.frames();
       still = now === last ? still + 1 : 0;
       last = now;
-      if (still >= 30) settled();
+      if (still >= 30) done();
       else requestAnimationFrame(look);
     })();
-  }));
-  const before = await page.evaluate(() => window.vexarProbe.frames());
-  await page.evaluate(() => new Promise((r) => { let n = 60; (function f() { if (--n) requestAnimationFrame(f); else r(); })(); }));
-  const after = await page.evaluate(() => window.vexarProbe.frames());
-  if (after !== before) throw new Error(`the game drew ${after - before} frames without the focus`);
-  ok("without the focus the game draws nothing (60 browser frames)");
-  await page.evaluate(() => window.dispatchEvent(new Event("focus")));
-  await expectCanvas(page, 10, "the play field after the focus came back", playField,
-    { save: shot("play-refocused") });
-  ok("the focus comes back: the play field is drawn again");
+  });
+}
+
+// The page loses the foreground in the play scene: the game stops drawing;
+// when it comes back, so does the play field.
+async function switchFocus(page, shot) {
+  for (const [what, way] of Object.entries(switches)) {
+    await page.evaluate(way.away);
+    await page.evaluate(settled);
+    const before = await page.evaluate(() => window.vexarProbe.frames());
+    await page.evaluate(() => new Promise((r) => {
+      let n = 60;
+      (function f() { if (--n) requestAnimationFrame(f); else r(); })();
+    }));
+    const after = await page.evaluate(() => window.vexarProbe.frames());
+    if (after !== before) throw new Error(`without ${what} the game drew ${after - before} frames`);
+    await page.evaluate(way.back);
+    await expectCanvas(page, 10, `the play field after ${what} came back`, playField,
+      { save: shot("play-refocused") });
+    ok(`without ${what} the game draws nothing (60 browser frames); back, the play field is drawn again`);
+  }
 }
 
 async function endAndRestart(page) {
