@@ -31,7 +31,7 @@ async function pageText(page) {
 }
 
 async function givePictures(page) {
-  for (const name of ["intro", "start"]) await givePicture(page, name, path.join(build, `${name}.bmp`));
+  for (const name of ["intro", "start", "cd"]) await givePicture(page, name, path.join(build, `${name}.bmp`));
 }
 
 async function playWholeGame(page, shot) {
@@ -55,6 +55,8 @@ async function playWholeGame(page, shot) {
     ["px:636,470=b4b4b4", "px:590,450=ffffff", "px:590,430=0000ff"]);
   await page.keyboard.up("ArrowRight");
   ok("after the focus came back, holding right moves the cannon to x 540");
+  await expectCanvas(page, 10, "a disc drawn exactly as cd.bmp", ["sprite:cd"]);
+  ok("a disc drawn pixel for pixel as cd.bmp, less its colour key");
   await expectCanvas(page, 10, "nothing above the barrel", ["black:580,300,26,115"]);
   await page.keyboard.press("Space");
   await expectCanvas(page, 3, "space fires a shot", ["notblack:580,300,26,115"]);

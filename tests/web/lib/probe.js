@@ -1,7 +1,8 @@
 // Runs in the page: checks on the game canvas's pixels, in the words of the
 // X end-to-end tests (tests/e2e/xprobe): "px:X,Y=RRGGBB", "has:X,Y,W,H=RRGGBB",
-// "black:X,Y,W,H", "notblack:X,Y,W,H" and "bmp:NAME" (the whole frame equals
-// a picture given with vexarProbe.setPicture).
+// "black:X,Y,W,H", "notblack:X,Y,W,H", "bmp:NAME" (the whole frame equals a
+// picture given with vexarProbe.setPicture) and "sprite:NAME" (somewhere in
+// the frame are the picture's pixels but its magenta colour key, exactly).
 window.vexarProbe = {
   pictures: {},
 
@@ -40,6 +41,7 @@ window.vexarProbe = {
       case "black": return !this.region(frame, n[0], n[1], n[2], n[3], (c) => c !== 0);
       case "notblack": return this.region(frame, n[0], n[1], n[2], n[3], (c) => c !== 0);
       case "bmp": return this.differences(frame, rest) === 0;
+      case "sprite": return this.findSprite(frame, rest) !== null;
       default: throw new Error("unknown condition " + condition);
     }
   },
@@ -54,6 +56,25 @@ window.vexarProbe = {
       if (frame.data[j] !== picture.rgb[i] || frame.data[j + 1] !== picture.rgb[i + 1] ||
           frame.data[j + 2] !== picture.rgb[i + 2]) ++count;
     return count;
+  },
+
+  // The top-left corner of a place where the picture is drawn, or null.
+  findSprite(frame, name) {
+    const picture = this.pictures[name];
+    if (!picture) throw new Error("no picture " + name);
+    const opaque = [];  // [offset in the frame from the corner, r, g, b]
+    for (let y = 0, i = 0; y < picture.height; ++y)
+      for (let x = 0; x < picture.width; ++x, i += 3) {
+        const [r, g, b] = picture.rgb.subarray(i, i + 3);
+        if (r !== 255 || g !== 0 || b !== 255) opaque.push([(y * frame.width + x) * 4, r, g, b]);
+      }
+    const d = frame.data;
+    const matches = (corner) => opaque.every(([at, r, g, b]) =>
+      d[corner + at] === r && d[corner + at + 1] === g && d[corner + at + 2] === b);
+    for (let y = 0; y + picture.height <= frame.height; ++y)
+      for (let x = 0; x + picture.width <= frame.width; ++x)
+        if (matches((y * frame.width + x) * 4)) return [x, y];
+    return null;
   },
 
   // The conditions that do not hold now.
