@@ -11,9 +11,14 @@ namespace port {
 // Each host defines its table in its own file.
 const Host& SdlHost();
 const Host& HeadlessHost();
+const Host& WebHost();
 
 namespace {
 
+#ifdef __EMSCRIPTEN__
+// In the browser there is one host, and no environment to choose by.
+const Host* ChooseHost() { return &WebHost(); }
+#else
 const Host* ChooseHost() {
     std::string name = Env("VEXAR_HOST");
     if (name == "headless") return &HeadlessHost();
@@ -22,6 +27,7 @@ const Host* ChooseHost() {
                      name.c_str());
     return &SdlHost();
 }
+#endif
 
 }  // namespace
 

@@ -1,15 +1,9 @@
-// CreateFontA and the default font: faces found through fontconfig, sized by
-// the face's Windows metrics, rendered by FreeType and cached glyph by glyph.
+// CreateFontA and the default font: faces found by the font renderer, sized
+// by the face's Windows metrics and cached glyph by glyph.
 #include "port/src/fonts.h"
-
-#include <ft2build.h>
-#include FT_FREETYPE_H
-#include FT_TRUETYPE_TABLES_H
-#include <fontconfig/fontconfig.h>
 
 #include <algorithm>
 #include <cstring>
-#include <map>
 
 #include "port/src/core.h"
 
@@ -21,108 +15,6 @@ constexpr int kDefaultCellHeight = 16;  // height 0, and the DC's default font
 constexpr size_t kMaxFaceName = 31;     // LF_FACESIZE less the terminator
 
 long rasterised = 0;
-
-// Made on first use and never destroyed: fonts outlive main().
-FT_Library Library() {
-    static FT_Library library = [] {
-        FT_Library made = nullptr;
-        return FT_Init_FreeType(&made) == 0 ? made : nullptr;
-    }();
-    return library;
-}
-
-struct FaceFile {
-    std::string path;
-    int index = 0;
-};
-
-// Fontconfig's answers, kept: the same faces are asked for again and again.
-std::map<std::string, FaceFile>& FoundFaces() {
-    static auto* found = new std::map<std::string, FaceFile>;
-    return *found;
-}
-
-bool FontconfigReady() {
-    static bool ready = FcInit() == FcTrue;
-    return ready;
-}
-
-// The file of the installed face that best matches; fontconfig substitutes
-// (Arial -> Liberation Sans) and falls back to its default sans face.
-bool FindFaceFile(const std::string& family, bool bold, bool italic, FaceFile* file) {
-    std::string key = family + (bold ? "/b" : "/r") + (italic ? "i" : "");
-    auto& found = FoundFaces();
-    auto it = found.find(key);
-    if (it != found.end()) {
-        *file = it->second;
-        return true;
-    }
-    if (!FontconfigReady()) return false;
-    FcPattern* pattern = FcPatternCreate();
-    if (!pattern) return false;
-    FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>(family.c_str()));
-    FcPatternAddInteger(pattern, FC_WEIGHT, bold ? FC_WEIGHT_BOLD : FC_WEIGHT_REGULAR);
-    FcPatternAddInteger(pattern, FC_SLANT, italic ? FC_SLANT_ITALIC : FC_SLANT_ROMAN);
-    FcPatternAddBool(pattern, FC_SCALABLE, FcTrue);
-    FcConfigSubstitute(nullptr, pattern, FcMatchPattern);
-    FcDefaultSubstitute(pattern);
-    FcResult result = FcResultNoMatch;
-    FcPattern* match = FcFontMatch(nullptr, pattern, &result);
-    FcPatternDestroy(pattern);
-    if (!match) return false;
-    FcChar8* path = nullptr;
-    bool ok = FcPatternGetString(match, FC_FILE, 0, &path) == FcResultMatch && path;
-    if (ok) {
-        file->path = reinterpret_cast<const char*>(path);
-        file->index = 0;
-        FcPatternGetInteger(match, FC_INDEX, 0, &file->index);
-        found[key] = *file;
-    }
-    FcPatternDestroy(match);
-    return ok;
-}
-
-FT_Face OpenScalable(const std::string& family, bool bold, bool italic) {
-    FaceFile file;
-    if (!Library() || !FindFaceFile(family, bold, italic, &file)) return nullptr;
-    FT_Face face = nullptr;
-    if (FT_New_Face(Library(), file.path.c_str(), file.index, &face) != 0) return nullptr;
-    if (!FT_IS_SCALABLE(face) || face->units_per_EM == 0) {
-        FT_Done_Face(face);
-        return nullptr;
-    }
-    return face;
-}
-
-// The face's cell above and below the baseline in font units: the OS/2
-// table's Windows metrics, or the horizontal header's when it has none.
-struct CellUnits {
-    long ascent = 0;
-    long descent = 0;
-    long unitsPerEm = 1;
-
-    static long CeilScaled(long units, long pixels, long perEm) {
-        return (units * pixels + perEm - 1) / perEm;
-    }
-    long Ascent(long pixels) const { return CeilScaled(ascent, pixels, unitsPerEm); }
-    long Descent(long pixels) const { return CeilScaled(descent, pixels, unitsPerEm); }
-    long Cell(long pixels) const { return Ascent(pixels) + Descent(pixels); }
-};
-
-CellUnits UnitsOf(FT_Face face) {
-    CellUnits units;
-    units.unitsPerEm = face->units_per_EM;
-    auto* os2 = static_cast<TT_OS2*>(FT_Get_Sfnt_Table(face, FT_SFNT_OS2));
-    if (os2 && os2->version != 0xFFFF && os2->usWinAscent + os2->usWinDescent > 0) {
-        units.ascent = os2->usWinAscent;
-        units.descent = os2->usWinDescent;
-    } else {
-        units.ascent = std::max<long>(face->ascender, 0);
-        units.descent = std::max<long>(-face->descender, 0);
-    }
-    if (units.ascent + units.descent == 0) units.ascent = units.unitsPerEm;
-    return units;
-}
 
 // The largest pixel size whose cell fits in `cellHeight` rows (at least 1).
 int PixelSizeForCell(const CellUnits& units, int cellHeight) {
@@ -138,21 +30,18 @@ Font::Face* LoadFace(const Font& font, bool italic) {
     if (font.height < -kMaxPixelSize || font.height > kMaxPixelSize) return nullptr;
     const bool bold = font.weight >= 600;
     std::string family = font.faceName.empty() ? "sans-serif" : font.faceName;
-    FT_Face ft = OpenScalable(family, bold, italic);
-    if (!ft) ft = OpenScalable("sans-serif", bold, italic);
-    if (!ft) return nullptr;
-    const CellUnits units = UnitsOf(ft);
+    std::unique_ptr<ScalableFace> renderer = OpenScalable(family, bold, italic);
+    if (!renderer) renderer = OpenScalable("sans-serif", bold, italic);
+    if (!renderer) return nullptr;
+    const CellUnits units = renderer->Units();
     int size = 0;
     if (font.height < 0) size = -font.height;
     else size = PixelSizeForCell(units, font.height > 0 ? font.height : kDefaultCellHeight);
-    if (FT_Set_Pixel_Sizes(ft, 0, size) != 0) {
-        FT_Done_Face(ft);
-        return nullptr;
-    }
+    if (!renderer->SetPixelSize(size)) return nullptr;
     auto* face = new Font::Face;
-    face->ft = ft;
-    face->family = ft->family_name ? ft->family_name : "";
-    face->style = ft->style_name ? ft->style_name : "";
+    face->family = renderer->Family();
+    face->style = renderer->Style();
+    face->renderer = std::move(renderer);
     face->pixelSize = size;
     face->ascent = static_cast<int>(units.Ascent(size));
     face->descent = static_cast<int>(units.Descent(size));
@@ -162,7 +51,7 @@ Font::Face* LoadFace(const Font& font, bool italic) {
 
 // Windows-1252 bytes 0x80..0x9F; the rest are Latin-1. Unassigned bytes map to
 // themselves, as Windows does.
-FT_ULong UnicodeOf(unsigned char code) {
+uint32_t UnicodeOf(unsigned char code) {
     static const uint16_t k80to9F[32] = {
         0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
         0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
@@ -171,52 +60,16 @@ FT_ULong UnicodeOf(unsigned char code) {
     return code >= 0x80 && code <= 0x9F ? k80to9F[code - 0x80] : code;
 }
 
-// Copies FreeType's bitmap into coverage values 0..255.
-void CopyCoverage(const FT_Bitmap& bitmap, Glyph* glyph) {
-    glyph->width = static_cast<int>(bitmap.width);
-    glyph->rows = static_cast<int>(bitmap.rows);
-    glyph->coverage.assign(static_cast<size_t>(glyph->width) * glyph->rows, 0);
-    const int levels = bitmap.num_grays > 1 ? bitmap.num_grays - 1 : 255;
-    for (int row = 0; row < glyph->rows; ++row) {
-        const unsigned char* src = bitmap.pitch >= 0
-                                       ? bitmap.buffer + static_cast<long>(row) * bitmap.pitch
-                                       : bitmap.buffer + static_cast<long>(glyph->rows - 1 - row) * -bitmap.pitch;
-        uint8_t* dst = glyph->coverage.data() + static_cast<size_t>(row) * glyph->width;
-        for (int x = 0; x < glyph->width; ++x) {
-            if (bitmap.pixel_mode == FT_PIXEL_MODE_MONO)
-                dst[x] = (src[x >> 3] & (0x80 >> (x & 7))) ? 255 : 0;
-            else
-                dst[x] = static_cast<uint8_t>(src[x] * 255 / levels);
-        }
-    }
-}
-
 std::unique_ptr<Glyph> Rasterise(Font::Face& face, unsigned char code) {
     auto glyph = std::make_unique<Glyph>();
     ++rasterised;
-    FT_Face ft = face.ft;
-    const FT_UInt index = FT_Get_Char_Index(ft, UnicodeOf(code));
-    const FT_Int32 load = face.mono ? FT_LOAD_TARGET_MONO : FT_LOAD_TARGET_NORMAL;
-    if (FT_Load_Glyph(ft, index, load) != 0) return glyph;
-    glyph->advance = static_cast<int>((ft->glyph->advance.x + 32) >> 6);
-    const FT_Render_Mode mode = face.mono ? FT_RENDER_MODE_MONO : FT_RENDER_MODE_NORMAL;
-    if (FT_Render_Glyph(ft->glyph, mode) != 0) return glyph;
-    const FT_Bitmap& bitmap = ft->glyph->bitmap;
-    if (bitmap.pixel_mode != FT_PIXEL_MODE_MONO && bitmap.pixel_mode != FT_PIXEL_MODE_GRAY)
-        return glyph;
-    glyph->left = ft->glyph->bitmap_left;
-    glyph->top = ft->glyph->bitmap_top;
-    CopyCoverage(bitmap, glyph.get());
+    face.renderer->Render(UnicodeOf(code), face.mono, glyph.get());
     return glyph;
 }
 
 }  // namespace
 
-Font::~Font() {
-    if (!face) return;
-    FT_Done_Face(face->ft);
-    delete face;
-}
+Font::~Font() { delete face; }
 
 const Glyph* GlyphFor(Font* font, unsigned char code) {
     if (!font || !font->face) return nullptr;
@@ -251,10 +104,6 @@ Font* DefaultFont() {
 }
 
 }  // namespace port
-
-// Fontconfig loses a few bytes while parsing its configuration files. Not ours
-// to fix; the leak checker of sanitized builds reads this and looks away.
-extern "C" const char* __lsan_default_suppressions() { return "leak:libfontconfig.so\n"; }
 
 using namespace port;
 

@@ -1,5 +1,5 @@
-// Fonts: faces found through fontconfig, rendered by FreeType, one glyph cache
-// per font. TextOutA reads the metrics and glyphs from here.
+// Fonts: faces found and rendered by the font renderer (font_renderer.h), one
+// glyph cache per font. TextOutA reads the metrics and glyphs from here.
 #pragma once
 
 #include <array>
@@ -8,28 +8,16 @@
 #include <string>
 #include <vector>
 
+#include "port/src/font_renderer.h"
 #include "port/src/gdi_objects.h"
-
-struct FT_FaceRec_;
 
 namespace port {
 
-// One character as drawn: coverage values 0..255 (0 or 255 for 1-bit fonts),
-// `rows` rows of `width`, placed relative to the pen position on the baseline.
-struct Glyph {
-    int left = 0;     // columns from the pen position to the first column
-    int top = 0;      // rows from the baseline up to the first row
-    int width = 0;
-    int rows = 0;
-    int advance = 0;  // whole pixels to the next pen position
-    std::vector<uint8_t> coverage;
-};
-
-// A font's FreeType face at its pixel size. Cell: `ascent` rows above the
-// baseline and `descent` below, `ascent + descent` rows in all.
+// A font's face at its pixel size. Cell: `ascent` rows above the baseline
+// and `descent` below, `ascent + descent` rows in all.
 struct Font::Face {
-    FT_FaceRec_* ft = nullptr;
-    std::string family;  // what fontconfig found, e.g. "Liberation Sans"
+    std::unique_ptr<ScalableFace> renderer;
+    std::string family;  // what the renderer found, e.g. "Liberation Sans"
     std::string style;   // e.g. "Regular", "Bold"
     int pixelSize = 0;   // the em in pixels
     int ascent = 0;

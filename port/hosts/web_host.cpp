@@ -1,0 +1,199 @@
+// The web host: the game in a browser page, built with emscripten. Frames go
+// to the page's canvas, key and focus events come from the page's listeners
+// (web_host.js), and the waits for the vertical blank and for messages give
+// the browser its turn through Asyncify. The game plays no sound, so there is
+// no audio device to open.
+#include <emscripten.h>
+
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <deque>
+#include <vector>
+
+#include "port/hosts/web_keys.h"
+#include "port/src/core.h"
+#include "port/src/host.h"
+
+extern "C" {
+int vexar_web_open(const char* title);
+void vexar_web_close();
+void vexar_web_present(const uint8_t* rgba, int width, int height);
+int vexar_web_next_event(char* code, int codeSize, int* flags);
+void vexar_web_wait_frame();
+void vexar_web_wait_event(double millis);
+void vexar_web_message_box(const char* text, const char* caption);
+void vexar_web_show_cursor(int visible);
+}
+
+namespace port {
+namespace web {
+namespace {
+
+// The page's event types (web_host.js).
+enum PageEvent { kNone, kKeyDown, kKeyUp, kFocusGained, kFocusLost };
+
+struct State {
+    bool open = false;
+    bool held[256] = {};  // DIK_ keys down, as the events taken so far say
+    std::deque<HostEvent> events;
+    std::vector<uint8_t> rgba;  // the frame as the canvas takes it
+    double start = emscripten_get_now();
+};
+
+void Reset();
+
+State& S() {
+    static State* state = [] {
+        RegisterReset(&Reset);
+        return new State;
+    }();
+    return *state;
+}
+
+// ---- Events -------------------------------------------------------------------
+
+// One page event as the port's event; false for keys the game has no use for.
+bool Translate(int type, const char* code, int flags, HostEvent* out) {
+    *out = HostEvent();
+    if (type == kFocusGained || type == kFocusLost) {
+        out->type = type == kFocusGained ? HostEvent::FocusGained : HostEvent::FocusLost;
+        return true;
+    }
+    KeyCodes codes;
+    if ((type != kKeyDown && type != kKeyUp) || !WebKeyCodes(code, &codes)) return false;
+    out->type = type == kKeyDown ? HostEvent::KeyDown : HostEvent::KeyUp;
+    out->virtualKey = codes.virtualKey;
+    out->scanCode = codes.scanCode;
+    out->repeat = (flags & 1) != 0;
+    out->alt = (flags & 2) != 0;
+    return true;
+}
+
+// Takes every event the page has queued, keeping the keyboard state in step.
+void TakePageEvents() {
+    State& s = S();
+    if (!s.open) return;
+    char code[32];
+    int flags = 0;
+    for (int type; (type = vexar_web_next_event(code, sizeof code, &flags)) != kNone;) {
+        HostEvent event;
+        if (!Translate(type, code, flags, &event)) continue;
+        if (event.type == HostEvent::KeyDown || event.type == HostEvent::KeyUp)
+            s.held[event.scanCode & 0xFF] = event.type == HostEvent::KeyDown;
+        // Keys let go elsewhere send no key-up here.
+        if (event.type == HostEvent::FocusLost) std::memset(s.held, 0, sizeof s.held);
+        s.events.push_back(event);
+    }
+}
+
+bool PollEvent(HostEvent* event) {
+    TakePageEvents();
+    State& s = S();
+    if (s.events.empty()) return false;
+    *event = s.events.front();
+    s.events.pop_front();
+    return true;
+}
+
+void WaitEvent(uint64_t micros) {
+    TakePageEvents();
+    if (micros == 0 || !S().events.empty()) return;
+    // Whole milliseconds, rounded up so that a timer is never woken early.
+    vexar_web_wait_event(micros == UINT64_MAX ? -1.0 : std::ceil(static_cast<double>(micros) / 1000));
+}
+
+bool IsKeyDown(int scanCode) {
+    TakePageEvents();
+    return scanCode >= 0 && scanCode < 256 && S().held[scanCode];
+}
+
+uint64_t Now() { return static_cast<uint64_t>((emscripten_get_now() - S().start) * 1000); }
+
+void WaitVerticalBlank() { vexar_web_wait_frame(); }
+
+// ---- Window and frames -----------------------------------------------------------
+
+bool OpenWindow(const char* title, int /*width*/, int /*height*/) {
+    State& s = S();
+    if (s.open) return true;
+    s.open = vexar_web_open(title ? title : "") != 0;
+    if (!s.open) std::fprintf(stderr, "vexar: no display available (the page has no canvas)\n");
+    return s.open;
+}
+
+void CloseWindow() {
+    State& s = S();
+    if (s.open) vexar_web_close();
+    s.open = false;
+    s.events.clear();
+    std::memset(s.held, 0, sizeof s.held);
+}
+
+void Reset() { CloseWindow(); }
+
+int DesktopBitsPerPixel() { return 32; }
+
+// One pixel of the display format as the canvas's R, G, B, A bytes.
+inline uint32_t Rgba16(const uint8_t* p) {
+    const uint32_t v = p[0] | (p[1] << 8);
+    const uint32_t r = (v >> 11) << 3, g = ((v >> 5) & 0x3F) << 2, b = (v & 0x1F) << 3;
+    return r | (g << 8) | (b << 16) | 0xFF000000u;
+}
+inline uint32_t Rgba24(const uint8_t* p) {  // B, G, R
+    return p[2] | (p[1] << 8) | (static_cast<uint32_t>(p[0]) << 16) | 0xFF000000u;
+}
+
+void Present(const void* pixels, int width, int height, int pitch, int bits) {
+    State& s = S();
+    if (!s.open || !pixels || width <= 0 || height <= 0) return;
+    if ((bits != 16 && bits != 24 && bits != 32) || pitch < width * (bits / 8)) return;
+    const int bytes = bits / 8;
+    s.rgba.resize(static_cast<size_t>(width) * height * 4);
+    uint8_t* to = s.rgba.data();
+    for (int y = 0; y < height; ++y) {
+        const uint8_t* from = static_cast<const uint8_t*>(pixels) + static_cast<size_t>(y) * pitch;
+        for (int x = 0; x < width; ++x, from += bytes, to += 4) {
+            const uint32_t rgba = bits == 16 ? Rgba16(from) : Rgba24(from);  // XRGB starts as BGR
+            std::memcpy(to, &rgba, 4);
+        }
+    }
+    vexar_web_present(s.rgba.data(), width, height);
+}
+
+void ShowCursor(bool visible) { vexar_web_show_cursor(visible ? 1 : 0); }
+
+// ---- Audio and message boxes -----------------------------------------------------
+
+// Nothing is ever played: the silent device needs no device at all.
+bool OpenAudio() { return true; }
+void CloseAudio() {}
+
+void ShowMessageBox(const char* text, const char* caption, unsigned /*style*/) {
+    vexar_web_message_box(text ? text : "", caption ? caption : "Error");
+}
+
+}  // namespace
+}  // namespace web
+
+const Host& WebHost() {
+    static const Host host = {
+        "web",
+        &web::OpenWindow,
+        &web::CloseWindow,
+        &web::DesktopBitsPerPixel,
+        &web::Present,
+        &web::WaitVerticalBlank,
+        &web::PollEvent,
+        &web::WaitEvent,
+        &web::Now,
+        &web::IsKeyDown,
+        &web::OpenAudio,
+        &web::CloseAudio,
+        &web::ShowMessageBox,
+        &web::ShowCursor,
+    };
+    return host;
+}
+
+}  // namespace port

@@ -1,0 +1,176 @@
+// The page side of the web host (web_host.cpp): the canvas, the keyboard and
+// focus listeners with their queue, message boxes, and the waits that hand the
+// browser its turn (Asyncify). The page gives the canvas as Module.canvas.
+mergeInto(LibraryManager.library, {
+  $VexarPage: {
+    canvas: null,
+    context: null,
+    events: [],
+    wake: null,        // ends the current wait for an event
+    focused: true,
+    shown: false,      // a frame has been presented since the window opened
+    boxOpen: false,    // a message box has the keyboard
+    // Milliseconds the program ran between one vertical blank and the next:
+    // what a frame costs, for the page to measure (Module.frameCosts).
+    frameCosts: [],
+    wokenAt: 0,
+    listeners: [],
+    // Keys whose browser action (scrolling, pressing a button) would get in the way.
+    ownKeys: ['Space', 'Enter', 'NumpadEnter', 'ArrowLeft', 'ArrowRight', 'ArrowUp', 'ArrowDown'],
+
+    push: function(event) {
+      VexarPage.events.push(event);
+      if (VexarPage.wake) VexarPage.wake();
+    },
+    listen: function(target, type, handler) {
+      target.addEventListener(type, handler);
+      VexarPage.listeners.push([target, type, handler]);
+    },
+    onKey: function(e) {
+      if (VexarPage.boxOpen || e.ctrlKey || e.metaKey) return;
+      if (VexarPage.ownKeys.indexOf(e.code) >= 0) e.preventDefault();
+      VexarPage.push({type: e.type === 'keydown' ? 1 : 2, code: e.code, repeat: e.repeat, alt: e.altKey});
+    },
+    setFocus: function(focused) {
+      if (focused === VexarPage.focused) return;
+      VexarPage.focused = focused;
+      VexarPage.push({type: focused ? 3 : 4});
+    },
+    // Suspends the program until `start` calls its argument back.
+    sleep: function(start) {
+      return Asyncify.handleSleep(function(wakeUp) {
+        var done = false;
+        start(function() {
+          if (done) return;
+          done = true;
+          wakeUp();
+        });
+      });
+    },
+  },
+
+  vexar_web_open__deps: ['$VexarPage'],
+  vexar_web_open: function(title) {
+    var canvas = Module['canvas'];
+    var context = canvas && canvas.getContext ? canvas.getContext('2d', {alpha: false}) : null;
+    if (!context) return 0;
+    VexarPage.canvas = canvas;
+    VexarPage.context = context;
+    Module['frameCosts'] = VexarPage.frameCosts;
+    document.title = UTF8ToString(title);
+    VexarPage.listen(window, 'keydown', VexarPage.onKey);
+    VexarPage.listen(window, 'keyup', VexarPage.onKey);
+    VexarPage.listen(window, 'blur', function() { VexarPage.setFocus(false); });
+    VexarPage.listen(window, 'focus', function() { VexarPage.setFocus(!document.hidden); });
+    VexarPage.listen(document, 'visibilitychange', function() {
+      VexarPage.setFocus(!document.hidden && document.hasFocus());
+    });
+    VexarPage.focused = true;
+    VexarPage.shown = false;
+    if (document.hidden || !document.hasFocus()) VexarPage.setFocus(false);
+    return 1;
+  },
+
+  vexar_web_close__deps: ['$VexarPage'],
+  vexar_web_close: function() {
+    VexarPage.listeners.forEach(function(l) { l[0].removeEventListener(l[1], l[2]); });
+    VexarPage.listeners = [];
+    VexarPage.events = [];
+    VexarPage.context = null;
+  },
+
+  vexar_web_present__deps: ['$VexarPage'],
+  vexar_web_present: function(rgba, width, height) {
+    var canvas = VexarPage.canvas, context = VexarPage.context;
+    if (!context) return;
+    if (canvas.width !== width || canvas.height !== height) {
+      canvas.width = width;
+      canvas.height = height;
+      canvas.dispatchEvent(new Event('vexar-resize'));
+    }
+    var bytes = new Uint8ClampedArray(HEAPU8.buffer, rgba, width * height * 4);
+    context.putImageData(new ImageData(bytes, width, height), 0, 0);
+    if (!VexarPage.shown) {
+      VexarPage.shown = true;
+      canvas.dispatchEvent(new Event('vexar-shown'));
+    }
+  },
+
+  // The next queued event: its type (0 when none), its key code into `code`,
+  // and in `flags` 1 for an auto-repeat, 2 for Alt held.
+  vexar_web_next_event__deps: ['$VexarPage'],
+  vexar_web_next_event: function(code, codeSize, flags) {
+    var e = VexarPage.events.shift();
+    if (!e) return 0;
+    stringToUTF8(e.code || '', code, codeSize);
+    HEAP32[flags >> 2] = (e.repeat ? 1 : 0) | (e.alt ? 2 : 0);
+    return e.type;
+  },
+
+  // Returns at the browser's next frame; hidden pages get none, so at most
+  // a tenth of a second later.
+  vexar_web_wait_frame__deps: ['$VexarPage'],
+  vexar_web_wait_frame: function() {
+    var costs = VexarPage.frameCosts;
+    if (VexarPage.wokenAt && costs.length < 100000) costs.push(performance.now() - VexarPage.wokenAt);
+    VexarPage.sleep(function(wakeUp) {
+      var timer = setTimeout(woken, 100);
+      requestAnimationFrame(woken);
+      function woken() {
+        if (!timer) return;
+        clearTimeout(timer);
+        timer = null;
+        VexarPage.wokenAt = performance.now();
+        wakeUp();
+      }
+    });
+  },
+
+  // Returns when an event is queued or `millis` have passed (never, below 0).
+  vexar_web_wait_event__deps: ['$VexarPage'],
+  vexar_web_wait_event: function(millis) {
+    VexarPage.sleep(function(wakeUp) {
+      if (VexarPage.events.length) return wakeUp();
+      var timer = millis >= 0 ? setTimeout(done, millis) : null;
+      function done() {
+        VexarPage.wake = null;
+        if (timer !== null) clearTimeout(timer);
+        wakeUp();
+      }
+      VexarPage.wake = done;
+    });
+  },
+
+  // A box over the page with the caption, the text and an OK button; returns
+  // once it is dismissed.
+  vexar_web_message_box__deps: ['$VexarPage'],
+  vexar_web_message_box: function(text, caption) {
+    var body = UTF8ToString(text), title = UTF8ToString(caption);
+    VexarPage.sleep(function(wakeUp) {
+      var box = document.createElement('div');
+      box.className = 'vexar-box';
+      box.setAttribute('role', 'alertdialog');
+      var heading = document.createElement('h2');
+      heading.textContent = title;
+      var message = document.createElement('p');
+      message.textContent = body;
+      var ok = document.createElement('button');
+      ok.textContent = 'OK';
+      box.append(heading, message, ok);
+      document.body.appendChild(box);
+      VexarPage.boxOpen = true;
+      ok.addEventListener('click', function() {
+        box.remove();
+        VexarPage.boxOpen = false;
+        wakeUp();
+      });
+      ok.focus();
+    });
+  },
+
+  vexar_web_show_cursor__deps: ['$VexarPage'],
+  vexar_web_show_cursor: function(visible) {
+    var canvas = VexarPage.canvas || Module['canvas'];
+    if (canvas) canvas.style.cursor = visible ? '' : 'none';
+  },
+});

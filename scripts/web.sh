@@ -1,0 +1,39 @@
+#!/usr/bin/env bash
+# VEXAR in a web browser: installs what the browser build needs, builds it with
+# Debian's emscripten into build-web/ (the page, vexar.js, vexar.wasm and the
+# three pictures), then, as asked:
+#   scripts/web.sh                build only
+#   scripts/web.sh serve [PORT]   serve build-web/ on http://127.0.0.1:PORT/ (default 8016)
+#   scripts/web.sh test [RUNS]    the browser scenario in headless Chromium, RUNS times in a row
+#   scripts/web.sh bench [FRAMES] download sizes, time to the first frame, cost of a play frame
+set -euo pipefail
+cd "$(dirname "$0")/.."
+action=${1:-build}
+case "$action" in
+  build | serve | test | bench) ;;
+  *) echo "usage: scripts/web.sh [serve [PORT] | test [RUNS] | bench [FRAMES]]" >&2; exit 2 ;;
+esac
+
+# The browser build's compiler and the browser of its test; npm may come from
+# elsewhere than Debian.
+web_packages=(emscripten chromium)
+command -v npm >/dev/null || web_packages+=(npm)
+scripts/setup.sh "${web_packages[@]}"
+
+# Debian's emscripten finds its JavaScript modules here. Its system libraries
+# come prebuilt with the package (a frozen cache), so nothing is built for it.
+export NODE_PATH=/usr/share/nodejs
+echo "== Browser build (emscripten) into build-web/"
+emcmake cmake -S . -B build-web -DCMAKE_BUILD_TYPE=Release >/dev/null
+cmake --build build-web -j"$(nproc)"
+
+case "$action" in
+  serve) exec node tests/web/serve.js build-web "${2:-8016}" ;;
+  test | bench)
+    (cd tests/web && npm ci --no-audit --no-fund --loglevel=error)
+    if [ "$action" = test ]; then
+      node tests/web/scenario.js build-web "${2:-1}"
+    else
+      node tests/web/bench.js build-web "${2:-600}"
+    fi ;;
+esac
