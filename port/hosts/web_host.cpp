@@ -103,8 +103,9 @@ void WaitEvent(uint64_t micros) {
     vexar_web_wait_event(micros == UINT64_MAX ? -1.0 : std::ceil(static_cast<double>(micros) / 1000));
 }
 
+// As the events taken so far say, as SDL's keyboard state does: the game
+// looks at its messages before it reads the keyboard.
 bool IsKeyDown(int scanCode) {
-    TakePageEvents();
     return scanCode >= 0 && scanCode < 256 && S().held[scanCode];
 }
 
