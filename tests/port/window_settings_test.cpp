@@ -31,9 +31,10 @@ TEST(WindowSettingsTest, WrittenTextReadsBack) {
 }
 
 TEST(WindowSettingsTest, BadInputIsRefusedWholeWithTheLineNamed) {
-    for (const char* bad : {"width=800\nheight=abc\n", "fullscreen=yes", "fullscreen=1\ncolour=red",
-                            "width", "width=159", "height=16385", "width=-640", "width=99999999999",
-                            "width=80 0", "=1", std::string("width=\0", 7).c_str()}) {
+    const std::string bads[] = {"width=800\nheight=abc\n", "fullscreen=yes", "fullscreen=1\ncolour=red",
+                                "width", "width=159", "height=16385", "width=-640", "width=99999999999",
+                                "width=80 0", "=1", std::string("width=\0", 7)};
+    for (const std::string& bad : bads) {
         WindowSettings s;
         s.width = 1234;
         std::string error;
