@@ -172,7 +172,7 @@ check_windows_exe() {
   local dump dlls extra before
   dump=$(x86_64-w64-mingw32-objdump -p "$1")
   dlls=$(echo "$dump" | sed -n 's/^[[:space:]]*DLL Name: //p' | tr A-Z a-z | sort)
-  extra=$(echo "$dlls" | grep -vxE '(kernel32|user32|gdi32|ddraw|dinput|dsound|wsock32|msvcrt)\.dll' || true)
+  extra=$(echo "$dlls" | grep -vxE '(kernel32|user32|gdi32|ddraw|dinput|dsound|wsock32|winmm|msvcrt)\.dll' || true)
   if [ -z "$extra" ]; then
     ok "vexar.exe imports only Windows' own DLLs: $(echo $dlls)"
   else
