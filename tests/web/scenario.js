@@ -154,22 +154,13 @@ async function pageControls(page) {
 }
 
 async function scenario(run) {
-  const server = await serve(build);
-  const browser = await launch();
   const shot = (name) => path.join(shots, run === 1 ? `${name}.png` : `run${run}-${name}.png`);
-  try {
-    await browser.page.goto(server.url);
-    await givePictures(browser.page);
-    await playWholeGame(browser.page, shot);
-    await endAndRestart(browser.page);
-    await pageControls(browser.page);
-  } catch (error) {
-    console.log(browser.log.join("\n"));
-    throw error;
-  } finally {
-    await browser.close();
-    await server.close();
-  }
+  await onPage({}, async (page) => {
+    await givePictures(page);
+    await playWholeGame(page, shot);
+    await endAndRestart(page);
+    await pageControls(page);
+  });
 }
 
 // The calls the port's trace records after the message loop has ended: the
@@ -233,15 +224,16 @@ async function messageBox() {
   });
 }
 
-// The page with a server that lacks or fails some of its files, or in a
-// browser without WebAssembly: `check` gets the page once it has loaded.
-async function againstServer(what, options, check) {
+// Opens the page from a fresh server in a fresh browser and hands it to
+// `body`; the options may set the server's (`server`) and the browser's
+// (`browser`) and add to the page's address (`url`). The page's log is shown
+// when `body` fails.
+async function onPage(options, body) {
   const server = await serve(build, options.server);
   const browser = await launch(options.browser);
   try {
     await browser.page.goto(server.url + (options.url || ""));
-    await check(browser.page);
-    ok(what);
+    await body(browser.page);
   } catch (error) {
     console.log(browser.log.join("\n"));
     throw error;
@@ -249,6 +241,13 @@ async function againstServer(what, options, check) {
     await browser.close();
     await server.close();
   }
+}
+
+// The page with a server that lacks or fails some of its files, or in a
+// browser without WebAssembly: `check` gets the page once it has loaded.
+async function againstServer(what, options, check) {
+  await onPage(options, check);
+  ok(what);
 }
 
 async function expectMessage(page, pattern) {
