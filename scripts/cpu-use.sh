@@ -50,7 +50,7 @@ source tests/e2e/lib/x11.sh
 source tests/e2e/lib/wine.sh
 pid=
 config=$(mktemp -d)
-trap '[ -n "$pid" ] && kill "$pid" 2>/dev/null; stop_wine; stop_xvfb; rm -rf "$config"' EXIT
+trap 'stop_pids "$pid"; stop_wine; stop_xvfb; rm -rf "$config"' EXIT
 start_xvfb "${screen}x24"
 if [ -n "$wine" ]; then
   start_wine "$renderer"

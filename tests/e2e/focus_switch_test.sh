@@ -15,8 +15,7 @@ rm -f "$shots/trace"
 GAME_PID=""
 OTHER_PID=""
 cleanup() {
-  [ -n "$GAME_PID" ] && kill "$GAME_PID" 2>/dev/null
-  [ -n "$OTHER_PID" ] && kill "$OTHER_PID" 2>/dev/null
+  stop_pids "$GAME_PID" "$OTHER_PID"
   stop_xvfb
 }
 start_xvfb

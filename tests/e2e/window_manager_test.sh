@@ -15,8 +15,7 @@ rm -f "$shots/trace"
 
 GAME_PID="" OTHER_PID="" WM_PID=""
 cleanup() {
-  local p
-  for p in "$GAME_PID" "$OTHER_PID" "$WM_PID"; do [ -n "$p" ] && kill "$p" 2>/dev/null; done
+  stop_pids "$GAME_PID" "$OTHER_PID" "$WM_PID"
   stop_xvfb
 }
 trap cleanup EXIT
@@ -24,9 +23,13 @@ start_xvfb 1920x1080x24
 openbox --config-file "$here/lib/openbox-rc.xml" >"$shots/openbox.log" 2>&1 &
 WM_PID=$!
 for _ in $(seq 50); do xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q window && break; sleep 0.1; done
+kill -0 "$WM_PID" 2>/dev/null || { echo "FAIL: openbox did not start: $(cat "$shots/openbox.log")" >&2; exit 1; }
 
 xmessage -geometry 500x300+60+60 "another program" 2>/dev/null &
 OTHER_PID=$!
+# The other window must be up before the game's: openbox gives each new window
+# the focus, and keys meant for the game would otherwise go to whichever came last.
+timeout 20 xdotool search --sync --onlyvisible --name "^xmessage$" >/dev/null
 export VEXAR_HOST=sdl SDL_AUDIODRIVER=dummy
 (cd "$pictures" && VEXAR_TRACE="$shots/trace" exec "$vexar") >"$shots/game.log" 2>&1 &
 GAME_PID=$!
@@ -36,11 +39,13 @@ XPROBE_PLACE=("${full[@]}")
 expect 60 "the start picture, full screen" "bmp:$pictures/start.bmp"
 expect 5 "black bars beside it" --save "$shots/fullscreen.ppm" --picture 0,0,640,480 \
   "black:0,0,240,1080" "black:1680,0,240,1080"
+active() { [ "$(xdotool getactivewindow getwindowname 2>/dev/null)" = VEXAR ]; }
 
 # geometry: the game window's client size as WIDTHxHEIGHT.
 geometry() { xwininfo -name VEXAR | awk '/Width:/ { w = $2 } /Height:/ { h = $2 } END { print w "x" h }'; }
 windowed() { [ "$(geometry)" != "1920x1080" ]; }
-until_true() { for _ in $(seq 50); do "$@" && return 0; sleep 0.1; done; echo "FAIL: $*" >&2; return 1; }
+until_true() { for _ in $(seq 100); do "$@" && return 0; sleep 0.1; done; echo "FAIL: $*" >&2; return 1; }
+until_true active
 
 xdotool key alt+Return
 until_true windowed

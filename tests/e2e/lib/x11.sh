@@ -7,7 +7,9 @@ start_xvfb() {
   local n i screen=${1:-640x480x24}
   for n in $(seq 91 140); do
     [ -e "/tmp/.X$n-lock" ] && continue
-    Xvfb ":$n" -screen 0 "$screen" -nolisten tcp >/dev/null 2>&1 &
+    # -noreset: an X server resets when its last client leaves, and a client
+    # that connects during the reset (the next one after xdpyinfo) is refused.
+    Xvfb ":$n" -screen 0 "$screen" -nolisten tcp -noreset >/dev/null 2>&1 &
     XVFB_PID=$!
     export DISPLAY=":$n"
     for i in $(seq 100); do
@@ -19,6 +21,13 @@ start_xvfb() {
   done
   echo "cannot start Xvfb" >&2
   return 1
+}
+
+# stop_pids PID...: ends the programs a test started; empty or already ended ones
+# are no error, so a cleanup under `set -e` always goes on to stop_xvfb.
+stop_pids() {
+  local p
+  for p in "$@"; do [ -z "$p" ] || kill "$p" 2>/dev/null || true; done
 }
 
 stop_xvfb() {
