@@ -20,16 +20,18 @@ cleanup() {
 }
 trap cleanup EXIT
 start_xvfb 1920x1080x24
-openbox --config-file "$here/lib/openbox-rc.xml" >"$shots/openbox.log" 2>&1 &
-WM_PID=$!
-for _ in $(seq 50); do xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q window && break; sleep 0.1; done
-kill -0 "$WM_PID" 2>/dev/null || { echo "FAIL: openbox did not start: $(cat "$shots/openbox.log")" >&2; exit 1; }
-
+# The other program's window comes first, and openbox takes it over as it
+# starts: a window mapped while openbox is still starting up may be left
+# unmanaged and unmapped. Once openbox manages it, it manages new windows too,
+# and the game's, the newest, takes the focus.
 xmessage -geometry 500x300+60+60 "another program" 2>/dev/null &
 OTHER_PID=$!
-# The other window must be up before the game's: openbox gives each new window
-# the focus, and keys meant for the game would otherwise go to whichever came last.
-timeout 20 xdotool search --sync --onlyvisible --name "^xmessage$" >/dev/null
+wait_window xmessage
+openbox --config-file "$here/lib/openbox-rc.xml" >"$shots/openbox.log" 2>&1 &
+WM_PID=$!
+managed() { xprop -name xmessage WM_STATE 2>/dev/null | grep -q Normal; }
+for _ in $(seq 100); do managed && break; sleep 0.1; done
+managed || { echo "FAIL: openbox does not manage the windows: $(cat "$shots/openbox.log")" >&2; exit 1; }
 export VEXAR_HOST=sdl SDL_AUDIODRIVER=dummy
 (cd "$pictures" && VEXAR_TRACE="$shots/trace" exec "$vexar") >"$shots/game.log" 2>&1 &
 GAME_PID=$!

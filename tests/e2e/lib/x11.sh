@@ -30,6 +30,17 @@ stop_pids() {
   for p in "$@"; do [ -z "$p" ] || kill "$p" 2>/dev/null || true; done
 }
 
+# wait_window NAME: waits up to 10 s for a viewable window of that name.
+wait_window() {
+  local _
+  for _ in $(seq 100); do
+    xwininfo -name "$1" 2>/dev/null | grep -q 'Map State: IsViewable' && return 0
+    sleep 0.1
+  done
+  echo "FAIL: no window named $1" >&2
+  return 1
+}
+
 stop_xvfb() {
   [ -n "${XVFB_PID:-}" ] || return 0
   kill "$XVFB_PID" 2>/dev/null
