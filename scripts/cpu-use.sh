@@ -2,25 +2,29 @@
 # Measures the processor time the game uses while a game is played in Xvfb:
 # 10 s of the play scene, as CPU seconds over wall seconds (user, system, total),
 # and the X server's (Xvfb's) over the same time.
-# Usage: scripts/cpu-use.sh [--screen WIDTHxHEIGHT] [--wine [--renderer gdi|gl]] [SECONDS]
+# Usage: scripts/cpu-use.sh [--screen WIDTHxHEIGHT] [--wine [--renderer gdi|gl] [--pace]] [SECONDS]
 #   (builds first if needed)
 #   --screen: the X screen's size (default 640x480); the game runs full screen
 #   on it, scaled by $VEXAR_SCALE and shown by $VEXAR_RENDERER as usual.
 #   --wine: vexar.exe under Wine, in a fresh prefix set up as scripts/wine-e2e.sh
 #   sets it up; every process of the prefix is counted (the game, wineserver,
 #   Wine's services). --renderer: Wine's DirectDraw renderer (default gdi, as
-#   the Wine scenario uses; gl is Wine's own default).
+#   the Wine scenario uses; gl is Wine's own default). --pace: also the frames
+#   and game ticks a second in the play scene, from Wine's trace of every flip
+#   and WM_TIMER (the trace costs processor time of its own, so the processor
+#   figures of such a run are not the game's).
 # VEXAR_BUILD_DIR: the build folder to use (default: build; a new one is a
 # Release build, an existing one keeps its build type). VEXAR_WIN_BUILD_DIR:
 # the cross-build folder for --wine (default: build-win).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
-wine= renderer=gdi seconds=10 screen=640x480
-usage="usage: scripts/cpu-use.sh [--screen WIDTHxHEIGHT] [--wine [--renderer gdi|gl]] [SECONDS]"
+wine= renderer=gdi seconds=10 screen=640x480 pace=
+usage="usage: scripts/cpu-use.sh [--screen WIDTHxHEIGHT] [--wine [--renderer gdi|gl] [--pace]] [SECONDS]"
 while [ $# -gt 0 ]; do
   case $1 in
     --wine) wine=1 ;;
+    --pace) pace=1 ;;
     --renderer) renderer=${2:?--renderer takes gdi or gl}; shift ;;
     --screen) screen=${2:?--screen takes WIDTHxHEIGHT}; shift ;;
     -*) echo "$usage" >&2; exit 2 ;;
@@ -28,6 +32,7 @@ while [ $# -gt 0 ]; do
   esac
   shift
 done
+[ -z "$pace" ] || [ -n "$wine" ] || { echo "cpu-use.sh: --pace goes with --wine" >&2; exit 2; }
 case $renderer in gdi | gl) ;; *) echo "cpu-use.sh: the renderer is gdi or gl, not '$renderer'" >&2; exit 2 ;; esac
 [[ "$screen" =~ ^[0-9]+x[0-9]+$ ]] || { echo "cpu-use.sh: --screen wants WIDTHxHEIGHT, not '$screen'" >&2; exit 2; }
 build=${VEXAR_BUILD_DIR:-build}
@@ -54,7 +59,11 @@ trap 'stop_pids "$pid"; stop_wine; stop_xvfb; rm -rf "$config"' EXIT
 start_xvfb "${screen}x24"
 if [ -n "$wine" ]; then
   start_wine "$renderer"
-  (cd "$pictures" && exec wine ./vexar.exe) >/dev/null 2>&1 &
+  if [ -n "$pace" ]; then
+    (cd "$pictures" && WINEDEBUG=+timestamp,+message,+ddraw exec wine ./vexar.exe) >/dev/null 2>"$config/trace" &
+  else
+    (cd "$pictures" && exec wine ./vexar.exe) >/dev/null 2>&1 &
+  fi
   what="vexar.exe under Wine ($renderer renderer)"
 else
   # A fresh config folder: full screen, whatever the last game left.
@@ -125,3 +134,21 @@ awk -v what="$what" -v count="$count" -v u="$user" -v s="$system" -v t="$ticks" 
 awk -v x="$server" -v t="$ticks" -v wall="$wall" \
   'BEGIN { printf "the X server meanwhile: %.1f %% of one core\n", 100*x/t/wall }'
 xdotool key Escape
+[ -n "$pace" ] || exit 0
+# Each game starts with an Enter on the start picture (every other Enter: the
+# rest leave the statistics screen). From 0.3 s after it, for a second: the
+# frames (flips), and the frames that take a tick, those with a WM_TIMER since
+# the flip before.
+sleep 1
+awk '/WM_KEYDOWN dispatched  wp=0000000d/ { if (++enters % 2) { t = $1 + 0; from[++games] = t + 0.3 } }
+     / WM_TIMER dispatched / { timer = 1 }
+     /trace:ddraw:ddraw_surface[0-9]*_Flip / {
+       t = $1 + 0
+       for (g = 1; g <= games; g++)
+         if (t >= from[g] && t < from[g] + 1) { frames++; if (timer) taken++ }
+       timer = 0
+     }
+     END {
+       if (!games) { print "cpu-use.sh: no game in Wine'"'"'s trace" > "/dev/stderr"; exit 1 }
+       printf "pace under Wine, from its trace, over %d one-second spans of play: %.1f frames and %.1f game ticks a second\n", games, frames / games, taken / games
+     }' "$config/trace"
