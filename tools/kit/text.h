@@ -21,6 +21,33 @@ struct TextStyle {
     int shadow = 0;  // offset of a soft shadow
     double glow = 0;  // strength of a coloured halo
     Color glowColor = Rgb(1, 0.3, 0.8);
+
+    // Letters `scale` times the font's size, filled from `top` to `bottom`,
+    // and the same style with one effect more.
+    static TextStyle Filled(int scale, Color top, Color bottom) {
+        TextStyle style;
+        style.scale = scale;
+        style.top = top;
+        style.bottom = bottom;
+        return style;
+    }
+    TextStyle Outlined(int pixels, Color color) const {
+        TextStyle style = *this;
+        style.outline = pixels;
+        style.outlineColor = color;
+        return style;
+    }
+    TextStyle Glowing(double strength, Color color) const {
+        TextStyle style = *this;
+        style.glow = strength;
+        style.glowColor = color;
+        return style;
+    }
+    TextStyle Shadowed(int offset) const {
+        TextStyle style = *this;
+        style.shadow = offset;
+        return style;
+    }
 };
 
 // Draws text with its top-left corner at (x, y).

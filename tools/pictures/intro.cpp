@@ -56,22 +56,12 @@ Picture DrawIntro() {
 
     ChromeTitle(p, 112, 18, 3, 8, 1.2);
 
-    TextStyle tagline;
-    tagline.scale = 3;
-    tagline.top = Hex(0xBFF7FF);
-    tagline.bottom = Hex(0x38D5FF);
-    tagline.outline = 2;
-    tagline.outlineColor = Hex(0x08061A);
-    tagline.glow = 0.8;
-    tagline.glowColor = Hex(0x2AB8FF);
+    const TextStyle tagline = TextStyle::Filled(3, Hex(0xBFF7FF), Hex(0x38D5FF))
+                                  .Outlined(2, Hex(0x08061A))
+                                  .Glowing(0.8, Hex(0x2AB8FF));
     DrawCentered(p, "THE DISCS ARE FALLING", 262, tagline);
 
-    TextStyle small;
-    small.scale = 2;
-    small.top = Hex(0xFFD0F4);
-    small.bottom = Hex(0xFF7AD9);
-    small.outline = 1;
-    small.outlineColor = Hex(0x08061A);
+    const TextStyle small = TextStyle::Filled(2, Hex(0xFFD0F4), Hex(0xFF7AD9)).Outlined(1, Hex(0x08061A));
     DrawText(p, "ARCADE EDITION", 12, 456, small);
     return p;
 }

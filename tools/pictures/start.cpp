@@ -42,10 +42,7 @@ void KeyCap(Picture& p, int x, int y, int width, const std::string& label) {
         Arrow(p, x + width / 2.0, y + 14.0, label == "<" ? -1 : 1, ink);
         return;
     }
-    TextStyle s;
-    s.scale = 2;
-    s.top = ink;
-    s.bottom = ink;
+    const TextStyle s = TextStyle::Filled(2, ink, ink);
     int tw = TextWidth(label, 2);
     DrawText(p, label, x + (width - tw) / 2, y + 6, s);
 }
@@ -63,19 +60,10 @@ Picture DrawStart() {
     RoundedRect(p, 38, 92, 602, 424, 14, Hex(0x2AB8FF), 0.55);
     RoundedRect(p, 41, 95, 599, 421, 12, Hex(0x0A0820), 0.86);
 
-    TextStyle heading;
-    heading.scale = 3;
-    heading.top = Hex(0xFFF3A0);
-    heading.bottom = Hex(0xFFB23C);
-    heading.outline = 1;
-    heading.outlineColor = Hex(0x000000);
+    const TextStyle heading = TextStyle::Filled(3, Hex(0xFFF3A0), Hex(0xFFB23C)).Outlined(1, Hex(0x000000));
     DrawCentered(p, "CONTROLS", 108, heading);
 
-    TextStyle label;
-    label.scale = 3;
-    label.top = Hex(0xE8FBFF);
-    label.bottom = Hex(0x7FDCFF);
-    label.shadow = 2;
+    const TextStyle label = TextStyle::Filled(3, Hex(0xE8FBFF), Hex(0x7FDCFF)).Shadowed(2);
 
     const int keysX = 80;
     const int textX = 300;
@@ -89,24 +77,16 @@ Picture DrawStart() {
     KeyCap(p, keysX, 290, 70, "ESC");
     DrawText(p, "QUIT", textX, 296, label);
 
-    TextStyle rule;
-    rule.scale = 2;
-    rule.top = Hex(0xFFD0F4);
-    rule.bottom = Hex(0xFF8ADF);
+    const TextStyle rule = TextStyle::Filled(2, Hex(0xFFD0F4), Hex(0xFF8ADF));
     DrawText(p, "SHOOT A DISC: +3 POINTS", 80, 346, rule);
     DrawText(p, "EVERY DISC THAT LANDS COSTS A LIFE", 80, 366, rule);
     DrawText(p, "DESTROY OVER 20 FOR A PRICE CUT!", 80, 386, rule);
 
     SoftDisc(p, 520, 200, 44, 34, 0.15);
 
-    TextStyle prompt;
-    prompt.scale = 3;
-    prompt.top = Hex(0xFFFFFF);
-    prompt.bottom = Hex(0xFFE25A);
-    prompt.outline = 2;
-    prompt.outlineColor = Hex(0x1A0730);
-    prompt.glow = 1.0;
-    prompt.glowColor = Hex(0xFFB030);
+    const TextStyle prompt = TextStyle::Filled(3, Hex(0xFFFFFF), Hex(0xFFE25A))
+                                 .Outlined(2, Hex(0x1A0730))
+                                 .Glowing(1.0, Hex(0xFFB030));
     DrawCentered(p, "PRESS ENTER TO START", 442, prompt);
     return p;
 }
