@@ -12,6 +12,19 @@ struct KeyCodes {
     int scanCode = 0;
 };
 
+// The named keys the hosts report. Both Enters are VK_RETURN to the window;
+// DirectInput tells them apart.
+constexpr KeyCodes kEnterKey = {VK_RETURN, DIK_RETURN};
+constexpr KeyCodes kKeypadEnterKey = {VK_RETURN, DIK_NUMPADENTER};
+constexpr KeyCodes kEscapeKey = {VK_ESCAPE, DIK_ESCAPE};
+constexpr KeyCodes kSpaceKey = {VK_SPACE, DIK_SPACE};
+constexpr KeyCodes kLeftKey = {VK_LEFT, DIK_LEFT};
+constexpr KeyCodes kRightKey = {VK_RIGHT, DIK_RIGHT};
+constexpr KeyCodes kUpKey = {VK_UP, DIK_UP};
+constexpr KeyCodes kDownKey = {VK_DOWN, DIK_DOWN};
+constexpr KeyCodes kLeftControlKey = {VK_CONTROL, DIK_LCONTROL};
+constexpr KeyCodes kLeftShiftKey = {VK_SHIFT, DIK_LSHIFT};
+
 // DIK_ codes of the letters, in alphabetical order (they follow the QWERTY rows).
 constexpr unsigned char kLetterScanCodes[26] = {
     0x1E, 0x30, 0x2E, 0x20, 0x12, 0x21, 0x22, 0x23, 0x17, 0x24, 0x25, 0x26, 0x32,

@@ -135,17 +135,17 @@ const KeyTable& Keys() {
             LetterOrDigitKey(i == 9 ? '0' : static_cast<char>('1' + i), &codes);
             add(static_cast<SDL_Scancode>(SDL_SCANCODE_1 + i), codes);
         }
-        add(SDL_SCANCODE_RETURN, {VK_RETURN, DIK_RETURN});
-        add(SDL_SCANCODE_KP_ENTER, {VK_RETURN, DIK_NUMPADENTER});
+        add(SDL_SCANCODE_RETURN, kEnterKey);
+        add(SDL_SCANCODE_KP_ENTER, kKeypadEnterKey);
         add(SDL_SCANCODE_F4, {VK_F4, DIK_F4});  // Alt+F4 closes, as on Windows
-        add(SDL_SCANCODE_ESCAPE, {VK_ESCAPE, DIK_ESCAPE});
-        add(SDL_SCANCODE_SPACE, {VK_SPACE, DIK_SPACE});
-        add(SDL_SCANCODE_LEFT, {VK_LEFT, DIK_LEFT});
-        add(SDL_SCANCODE_RIGHT, {VK_RIGHT, DIK_RIGHT});
-        add(SDL_SCANCODE_UP, {VK_UP, DIK_UP});
-        add(SDL_SCANCODE_DOWN, {VK_DOWN, DIK_DOWN});
-        add(SDL_SCANCODE_LCTRL, {VK_CONTROL, DIK_LCONTROL});
-        add(SDL_SCANCODE_LSHIFT, {VK_SHIFT, DIK_LSHIFT});
+        add(SDL_SCANCODE_ESCAPE, kEscapeKey);
+        add(SDL_SCANCODE_SPACE, kSpaceKey);
+        add(SDL_SCANCODE_LEFT, kLeftKey);
+        add(SDL_SCANCODE_RIGHT, kRightKey);
+        add(SDL_SCANCODE_UP, kUpKey);
+        add(SDL_SCANCODE_DOWN, kDownKey);
+        add(SDL_SCANCODE_LCTRL, kLeftControlKey);
+        add(SDL_SCANCODE_LSHIFT, kLeftShiftKey);
         return t;
     }();
     return *table;

@@ -14,11 +14,11 @@ inline bool WebKeyCodes(const char* code, KeyCodes* codes) {
         KeyCodes codes;
     };
     static const Named kNamed[] = {
-        {"Enter", {VK_RETURN, DIK_RETURN}},     {"NumpadEnter", {VK_RETURN, DIK_RETURN}},
-        {"Escape", {VK_ESCAPE, DIK_ESCAPE}},    {"Space", {VK_SPACE, DIK_SPACE}},
-        {"ArrowLeft", {VK_LEFT, DIK_LEFT}},     {"ArrowRight", {VK_RIGHT, DIK_RIGHT}},
-        {"ArrowUp", {VK_UP, DIK_UP}},           {"ArrowDown", {VK_DOWN, DIK_DOWN}},
-        {"ControlLeft", {VK_CONTROL, DIK_LCONTROL}}, {"ShiftLeft", {VK_SHIFT, DIK_LSHIFT}},
+        {"Enter", kEnterKey},         {"NumpadEnter", kKeypadEnterKey},
+        {"Escape", kEscapeKey},       {"Space", kSpaceKey},
+        {"ArrowLeft", kLeftKey},      {"ArrowRight", kRightKey},
+        {"ArrowUp", kUpKey},          {"ArrowDown", kDownKey},
+        {"ControlLeft", kLeftControlKey}, {"ShiftLeft", kLeftShiftKey},
     };
     if (!code) return false;
     for (const Named& named : kNamed)

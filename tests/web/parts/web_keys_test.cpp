@@ -18,7 +18,7 @@ TEST(WebKeys, NamedKeysGiveTheirVirtualKeyAndScanCode) {
         int scanCode;
     };
     const Case cases[] = {
-        {"Enter", VK_RETURN, DIK_RETURN},      {"NumpadEnter", VK_RETURN, DIK_RETURN},
+        {"Enter", VK_RETURN, DIK_RETURN},      {"NumpadEnter", VK_RETURN, DIK_NUMPADENTER},
         {"Escape", VK_ESCAPE, DIK_ESCAPE},     {"Space", VK_SPACE, DIK_SPACE},
         {"ArrowLeft", VK_LEFT, DIK_LEFT},      {"ArrowRight", VK_RIGHT, DIK_RIGHT},
         {"ArrowUp", VK_UP, DIK_UP},            {"ArrowDown", VK_DOWN, DIK_DOWN},
