@@ -255,18 +255,22 @@ bool Retrieve(MSG* out, const Filter& filter, bool remove) {
     return true;
 }
 
-// Blocks until a message the filter lets through can be retrieved, or a
-// focus change or close request from the host has been handled.
-void WaitFor(const Filter& filter) {
+// Blocks until a message the filter lets through can be retrieved, a focus
+// change or close request from the host has been handled, or the filter's
+// window is gone (true), or until the host's clock reaches `end` (false).
+bool WaitFor(const Filter& filter, uint64_t end = UINT64_MAX) {
     const Host& host = CurrentHost();
     for (;;) {
         bool handled = PumpHostEvents();
         MSG msg;
-        if (Retrieve(&msg, filter, false) || handled) return;
-        if (filter.window && !Find(filter.window)) return;
-        Timer* timer = EarliestTimer(filter);
+        if (Retrieve(&msg, filter, false) || handled) return true;
+        if (filter.window && !Find(filter.window)) return true;
         uint64_t now = host.now();
-        host.waitEvent(timer ? (timer->due > now ? timer->due - now : 0) : UINT64_MAX);
+        if (now >= end) return false;
+        uint64_t wait = end == UINT64_MAX ? UINT64_MAX : end - now;  // UINT64_MAX: no end
+        if (Timer* timer = EarliestTimer(filter))
+            wait = std::min(wait, timer->due > now ? timer->due - now : 0);
+        host.waitEvent(wait);
     }
 }
 
@@ -465,24 +469,9 @@ DWORD WINAPI MsgWaitForMultipleObjects(DWORD count, const HANDLE*, BOOL, DWORD m
         return WAIT_FAILED;
     }
     const Host& host = CurrentHost();
-    const Filter all = {nullptr, 0, 0};
     const uint64_t start = host.now();
     const uint64_t end = milliseconds == INFINITE ? UINT64_MAX : start + milliseconds * 1000ull;
-    DWORD result = WAIT_TIMEOUT;
-    for (;;) {
-        bool handled = PumpHostEvents();
-        MSG msg;
-        if (Retrieve(&msg, all, false) || handled) {
-            result = WAIT_OBJECT_0;
-            break;
-        }
-        uint64_t now = host.now();
-        if (now >= end) break;
-        uint64_t wait = end - now;
-        if (Timer* timer = EarliestTimer(all))
-            wait = std::min(wait, timer->due > now ? timer->due - now : 0);
-        host.waitEvent(wait);
-    }
+    const DWORD result = WaitFor({nullptr, 0, 0}, end) ? WAIT_OBJECT_0 : WAIT_TIMEOUT;
     Trace("MsgWaitForMultipleObjects(0, %u) -> %s after %llu us", milliseconds,
           result == WAIT_OBJECT_0 ? "WAIT_OBJECT_0" : "WAIT_TIMEOUT",
           static_cast<unsigned long long>(host.now() - start));
