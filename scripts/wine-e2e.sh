@@ -29,9 +29,10 @@ start_xvfb
 start_wine
 
 shots=$root/build/shots/wine
+play() { run_scenario "$game" "$shots" wine "$game/vexar.exe"; }
 # set -e holds inside the subshell only when it is not tested by an if.
 set +e
-(set -e; run_scenario "$game" "$shots" wine "$game/vexar.exe")
+(set -e; play)
 code=$?
 set -e
 if [ $code -ne 0 ] && wine_flip_fault "$shots/game.log"; then
@@ -41,7 +42,7 @@ if [ $code -ne 0 ] && wine_flip_fault "$shots/game.log"; then
   cp "$shots/game.log" "$shots/game-wine-fault.log"
   stop_wine
   start_wine
-  run_scenario "$game" "$shots" wine "$game/vexar.exe"
+  play
   exit 0
 fi
 exit $code
