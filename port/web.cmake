@@ -1,6 +1,6 @@
 # The port in the browser build (emscripten): the web host instead of SDL,
 # stb_image and stb_truetype instead of SDL's BMP loader, FreeType and
-# fontconfig, and the page that loads the program (port/hosts/web/).
+# fontconfig, and the page that loads the program (port/hosts/web/page/).
 set(VEXAR_FONT_FILE /usr/share/fonts/truetype/liberation2/LiberationSans-Regular.ttf)
 if(NOT EXISTS ${VEXAR_FONT_FILE})
   message(FATAL_ERROR "${VEXAR_FONT_FILE} is missing: install fonts-liberation2")
@@ -10,7 +10,7 @@ if(NOT EXISTS /usr/include/stb/stb_image.h)
 endif()
 
 list(REMOVE_ITEM PORT_SOURCES ${PORT_DESKTOP_ONLY}
-  ${CMAKE_CURRENT_SOURCE_DIR}/src/entry_web.cpp ${CMAKE_CURRENT_SOURCE_DIR}/hosts/headless_host.cpp)
+  ${CMAKE_CURRENT_SOURCE_DIR}/src/entry_web.cpp ${CMAKE_CURRENT_SOURCE_DIR}/hosts/headless/headless_host.cpp)
 add_library(port STATIC ${PORT_SOURCES})
 # Debian's stb headers, as system headers: their own code is not ours to warn about.
 target_include_directories(port SYSTEM PRIVATE /usr/include/stb)
@@ -25,13 +25,13 @@ target_link_options(port_main INTERFACE
   -sEXIT_RUNTIME=1 -sALLOW_MEMORY_GROWTH=1 -sENVIRONMENT=web
   -sMODULARIZE=1 -sEXPORT_NAME=createVexar
   -sFORCE_FILESYSTEM=1 "-sEXPORTED_RUNTIME_METHODS=[FS,ENV,addRunDependency,removeRunDependency]"
-  "SHELL:--js-library ${CMAKE_CURRENT_SOURCE_DIR}/hosts/web_host.js"
+  "SHELL:--js-library ${CMAKE_CURRENT_SOURCE_DIR}/hosts/web/web_host.js"
   "SHELL:--embed-file ${VEXAR_FONT_FILE}@/fonts/LiberationSans-Regular.ttf")
 set_property(TARGET port_main APPEND PROPERTY INTERFACE_LINK_DEPENDS
-  ${CMAKE_CURRENT_SOURCE_DIR}/hosts/web_host.js)
+  ${CMAKE_CURRENT_SOURCE_DIR}/hosts/web/web_host.js)
 
 # The page, beside the program and its pictures.
-file(GLOB VEXAR_PAGE_FILES CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/hosts/web/*)
+file(GLOB VEXAR_PAGE_FILES CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/hosts/web/page/*)
 foreach(page_file ${VEXAR_PAGE_FILES})
   get_filename_component(name ${page_file} NAME)
   configure_file(${page_file} ${CMAKE_BINARY_DIR}/${name} COPYONLY)

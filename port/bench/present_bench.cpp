@@ -16,7 +16,7 @@
 #include <string>
 #include <vector>
 
-#include "port/hosts/sdl_present.h"
+#include "port/hosts/sdl/sdl_present.h"
 
 namespace {
 

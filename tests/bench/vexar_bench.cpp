@@ -32,7 +32,7 @@
 #include "game/play_scene.h"
 #include "game/player_cannon.h"
 #include "port/control.h"
-#include "port/hosts/headless.h"
+#include "port/hosts/headless/headless.h"
 #include "tests/lib/game_reset.h"
 
 namespace {

@@ -9,7 +9,7 @@
 
 #include "framework/engine.h"
 #include "port/control.h"
-#include "port/hosts/headless.h"
+#include "port/hosts/headless/headless.h"
 #include "port/src/user.h"
 
 namespace {

@@ -11,7 +11,7 @@
 
 #include "framework/sprite.h"
 #include "port/control.h"
-#include "port/hosts/headless.h"
+#include "port/hosts/headless/headless.h"
 #include "port/src/pixels.h"
 #include "port/src/surface.h"
 #include "tests/fuzz/bmp_files.h"

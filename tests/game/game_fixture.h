@@ -15,7 +15,7 @@
 #include "game/object_pool.h"
 #include "game/play_scene.h"
 #include "game/player_cannon.h"
-#include "port/hosts/headless.h"
+#include "port/hosts/headless/headless.h"
 
 // Puts the game objects back as the start-up of the program leaves them
 // before GameMain runs (all zero), after releasing whatever a test made.

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "port/control.h"
-#include "port/hosts/headless.h"
+#include "port/hosts/headless/headless.h"
 #include "port/include/ddraw.h"
 #include "port/src/blit.h"
 #include "port/src/surface.h"

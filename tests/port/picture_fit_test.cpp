@@ -6,7 +6,7 @@
 #include <tuple>
 
 #include "port/hosts/picture_fit.h"
-#include "port/hosts/sdl_present.h"
+#include "port/hosts/sdl/sdl_present.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "port/control.h"
-#include "port/hosts/headless.h"
+#include "port/hosts/headless/headless.h"
 #include "port/src/host.h"
 #include "port/include/dinput.h"
 #include "port/include/windows.h"

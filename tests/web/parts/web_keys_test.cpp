@@ -1,5 +1,5 @@
 // The web host's key names: KeyboardEvent.code to the codes the other hosts give.
-#include "port/hosts/web_keys.h"
+#include "port/hosts/web/web_keys.h"
 
 #include <gtest/gtest.h>
 

@@ -19,7 +19,7 @@
 #include "port/src/host.h"
 #include "port/hosts/keys.h"
 #include "port/hosts/picture_fit.h"
-#include "port/hosts/sdl_present.h"
+#include "port/hosts/sdl/sdl_present.h"
 #include "port/hosts/window_settings.h"
 #include "port/src/core.h"
 

@@ -11,7 +11,7 @@
 #include <deque>
 #include <vector>
 
-#include "port/hosts/web_keys.h"
+#include "port/hosts/web/web_keys.h"
 #include "port/src/core.h"
 #include "port/src/host.h"
 

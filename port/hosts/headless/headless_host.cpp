@@ -14,7 +14,7 @@
 #include <unistd.h>
 
 #include "port/control.h"
-#include "port/hosts/headless.h"
+#include "port/hosts/headless/headless.h"
 #include "port/src/host.h"
 #include "port/hosts/keys.h"
 #include "port/src/core.h"

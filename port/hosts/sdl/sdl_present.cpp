@@ -1,4 +1,4 @@
-#include "port/hosts/sdl_present.h"
+#include "port/hosts/sdl/sdl_present.h"
 
 #include <cstdio>
 #include <cstring>
