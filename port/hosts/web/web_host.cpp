@@ -5,12 +5,14 @@
 // no audio device to open.
 #include <emscripten.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <deque>
 #include <vector>
 
+#include "port/hosts/key_sources.h"
 #include "port/hosts/web/web_keys.h"
 #include "port/src/core.h"
 #include "port/src/host.h"
@@ -32,10 +34,12 @@ namespace {
 
 // The page's event types (web_host.js).
 enum PageEvent { kNone, kKeyDown, kKeyUp, kFocusGained, kFocusLost };
+// What pressed a key, KeySources::kKeyboard (0) for the keyboard, comes in
+// the page's event flags above their low byte (VexarPage.sources).
 
 struct State {
     bool open = false;
-    bool held[256] = {};  // DIK_ keys down, as the events taken so far say
+    KeySources keys;  // the keys down, as the events taken so far say
     std::deque<HostEvent> events;
     std::vector<uint8_t> rgba;  // the frame as the canvas takes it
     double start = emscripten_get_now();
@@ -53,38 +57,54 @@ State& S() {
 
 // ---- Events -------------------------------------------------------------------
 
-// One page event as the port's event; false for keys the game has no use for.
-bool Translate(int type, const char* code, int flags, HostEvent* out) {
-    *out = HostEvent();
-    if (type == kFocusGained || type == kFocusLost) {
-        out->type = type == kFocusGained ? HostEvent::FocusGained : HostEvent::FocusLost;
-        return true;
+uint64_t Now();
+
+// Queues the key messages of these changes; `alt` as the page saw it.
+void Queue(const std::vector<KeySources::Change>& changes, bool alt) {
+    for (const KeySources::Change& change : changes) {
+        HostEvent event;
+        event.type = change.down ? HostEvent::KeyDown : HostEvent::KeyUp;
+        event.virtualKey = change.key.virtualKey;
+        event.scanCode = change.key.scanCode;
+        event.repeat = change.repeat;
+        event.alt = alt;
+        S().events.push_back(event);
     }
-    KeyCodes codes;
-    if ((type != kKeyDown && type != kKeyUp) || !WebKeyCodes(code, &codes)) return false;
-    out->type = type == kKeyDown ? HostEvent::KeyDown : HostEvent::KeyUp;
-    out->virtualKey = codes.virtualKey;
-    out->scanCode = codes.scanCode;
-    out->repeat = (flags & 1) != 0;
-    out->alt = (flags & 2) != 0;
-    return true;
 }
 
-// Takes every event the page has queued, keeping the keyboard state in step.
+// One page event: a focus change, or a key of some source that the game has
+// a use for, pressed or let go (flags: 2 for Alt held, the source above the low byte).
+void TakePageEvent(int type, const char* code, int flags) {
+    State& s = S();
+    std::vector<KeySources::Change> changes;
+    if (type == kFocusGained || type == kFocusLost) {
+        // Keys let go elsewhere send no key-up here.
+        if (type == kFocusLost) s.keys.ReleaseAll(&changes);
+        HostEvent event;
+        event.type = type == kFocusGained ? HostEvent::FocusGained : HostEvent::FocusLost;
+        s.events.push_back(event);
+        return;
+    }
+    KeyCodes codes;
+    if ((type != kKeyDown && type != kKeyUp) || !WebKeyCodes(code, &codes)) return;
+    const int source = flags >> 8;
+    if (type == kKeyDown) s.keys.Press(source, codes, Now(), &changes);
+    else s.keys.Release(source, codes, &changes);
+    Queue(changes, (flags & 2) != 0);
+}
+
+// Takes every event the page has queued, and the repeats of keys held by
+// sources other than the keyboard.
 void TakePageEvents() {
     State& s = S();
     if (!s.open) return;
     char code[32];
     int flags = 0;
-    for (int type; (type = vexar_web_next_event(code, sizeof code, &flags)) != kNone;) {
-        HostEvent event;
-        if (!Translate(type, code, flags, &event)) continue;
-        if (event.type == HostEvent::KeyDown || event.type == HostEvent::KeyUp)
-            s.held[event.scanCode & 0xFF] = event.type == HostEvent::KeyDown;
-        // Keys let go elsewhere send no key-up here.
-        if (event.type == HostEvent::FocusLost) std::memset(s.held, 0, sizeof s.held);
-        s.events.push_back(event);
-    }
+    for (int type; (type = vexar_web_next_event(code, sizeof code, &flags)) != kNone;)
+        TakePageEvent(type, code, flags);
+    std::vector<KeySources::Change> repeats;
+    s.keys.Repeats(Now(), &repeats);
+    Queue(repeats, false);
 }
 
 bool PollEvent(HostEvent* event) {
@@ -99,15 +119,16 @@ bool PollEvent(HostEvent* event) {
 void WaitEvent(uint64_t micros) {
     TakePageEvents();
     if (micros == 0 || !S().events.empty()) return;
+    // A held key's next repeat ends the wait too.
+    const uint64_t now = Now(), repeat = S().keys.NextRepeat();
+    if (repeat != UINT64_MAX) micros = std::min(micros, repeat > now ? repeat - now : 0);
     // Whole milliseconds, rounded up so that a timer is never woken early.
     vexar_web_wait_event(micros == UINT64_MAX ? -1.0 : std::ceil(static_cast<double>(micros) / 1000));
 }
 
 // As the events taken so far say, as SDL's keyboard state does: the game
 // looks at its messages before it reads the keyboard.
-bool IsKeyDown(int scanCode) {
-    return scanCode >= 0 && scanCode < 256 && S().held[scanCode];
-}
+bool IsKeyDown(int scanCode) { return S().keys.Held(scanCode); }
 
 uint64_t Now() { return static_cast<uint64_t>((emscripten_get_now() - S().start) * 1000); }
 
@@ -128,7 +149,7 @@ void CloseWindow() {
     if (s.open) vexar_web_close();
     s.open = false;
     s.events.clear();
-    std::memset(s.held, 0, sizeof s.held);
+    s.keys = KeySources();
 }
 
 void Reset() { CloseWindow(); }

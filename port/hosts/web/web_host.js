@@ -15,6 +15,9 @@ mergeInto(LibraryManager.library, {
     frameCosts: [],
     wokenAt: 0,
     listeners: [],
+    // What can press a key; a key is down while any of them holds it
+    // (KeySources in web_host.cpp).
+    sources: {keyboard: 0, touch: 1},
     // Keys whose browser action (scrolling, pressing a button) would get in the way.
     ownKeys: ['Space', 'Enter', 'NumpadEnter', 'ArrowLeft', 'ArrowRight', 'ArrowUp', 'ArrowDown'],
 
@@ -29,7 +32,13 @@ mergeInto(LibraryManager.library, {
     onKey: function(e) {
       if (VexarPage.boxOpen || e.ctrlKey || e.metaKey) return;
       if (VexarPage.ownKeys.indexOf(e.code) >= 0) e.preventDefault();
-      VexarPage.push({type: e.type === 'keydown' ? 1 : 2, code: e.code, repeat: e.repeat, alt: e.altKey});
+      VexarPage.push({type: e.type === 'keydown' ? 1 : 2, code: e.code, alt: e.altKey,
+                      source: VexarPage.sources.keyboard});
+    },
+    // A key pressed or let go by a source other than the keyboard, by its
+    // KeyboardEvent code: Module.keyEvent(VexarPage.sources.touch, 'Space', true).
+    keyEvent: function(source, code, down) {
+      VexarPage.push({type: down ? 1 : 2, code: code, source: source});
     },
     setFocus: function(focused) {
       if (focused === VexarPage.focused) return;
@@ -57,6 +66,8 @@ mergeInto(LibraryManager.library, {
     VexarPage.canvas = canvas;
     VexarPage.context = context;
     Module['frameCosts'] = VexarPage.frameCosts;
+    Module['keyEvent'] = VexarPage.keyEvent;
+    Module['keySources'] = VexarPage.sources;
     document.title = UTF8ToString(title);
     VexarPage.listen(window, 'keydown', VexarPage.onKey);
     VexarPage.listen(window, 'keyup', VexarPage.onKey);
@@ -97,13 +108,13 @@ mergeInto(LibraryManager.library, {
   },
 
   // The next queued event: its type (0 when none), its key code into `code`,
-  // and in `flags` 1 for an auto-repeat, 2 for Alt held.
+  // and in `flags` 2 for Alt held and, above the low byte, the key's source.
   vexar_web_next_event__deps: ['$VexarPage'],
   vexar_web_next_event: function(code, codeSize, flags) {
     var e = VexarPage.events.shift();
     if (!e) return 0;
     stringToUTF8(e.code || '', code, codeSize);
-    HEAP32[flags >> 2] = (e.repeat ? 1 : 0) | (e.alt ? 2 : 0);
+    HEAP32[flags >> 2] = (e.alt ? 2 : 0) | ((e.source || 0) << 8);
     return e.type;
   },
 
