@@ -437,7 +437,7 @@ bool OpenAudio() {
     if (s.audio) return true;
     s.audio = OpenSilentDevice();
     if (!s.audio) {
-        std::fprintf(stderr, "vexar: no audio device (%s)\n", SDL_GetError());
+        Trace("host: no audio device (%s)", SDL_GetError());  // silent on stderr
         return false;
     }
     SDL_PauseAudioDevice(s.audio, 0);
