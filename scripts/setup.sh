@@ -10,6 +10,7 @@ packages=(
   libgtest-dev
   xvfb xdotool imagemagick x11-apps x11-utils
   openbox  # the window manager of the desktop end-to-end test
+  weston  # the Wayland compositor of the Wayland end-to-end test
   g++-mingw-w64-x86-64
   clang libclang-rt-14-dev
   libstb-dev dpkg-dev desktop-file-utils unzip  # the pictures' files; the packages and their checks

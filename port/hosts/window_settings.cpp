@@ -121,4 +121,17 @@ void SaveWindowSettings(const std::string& path, const WindowSettings& settings)
     if (!file) std::fprintf(stderr, "vexar: cannot write %s\n", path.c_str());
 }
 
+WindowPlace FitWindow(int width, int height, const WindowPlace& usable) {
+    const auto fit = [](int size, int room) {
+        if (size > room) size = room;
+        return size < kSmallestWindow ? kSmallestWindow : size;
+    };
+    WindowPlace place;
+    place.width = fit(width, usable.width);
+    place.height = fit(height, usable.height);
+    place.x = usable.x + (usable.width - place.width) / 2;
+    place.y = usable.y + (usable.height - place.height) / 2;
+    return place;
+}
+
 }  // namespace port

@@ -16,6 +16,14 @@ struct WindowSettings {
 constexpr int kSmallestWindow = 160;
 constexpr int kLargestWindow = 16384;
 
+struct WindowPlace {
+    int x = 0, y = 0, width = 0, height = 0;
+};
+
+// A window of `width` x `height` made to fit `usable` (a display's usable
+// area): its size within kSmallestWindow..the area, centred on the area.
+WindowPlace FitWindow(int width, int height, const WindowPlace& usable);
+
 // Reads `text` into `settings`; on bad input says why in `error` and leaves
 // `settings` as it was.
 bool ParseWindowSettings(const std::string& text, WindowSettings* settings, std::string* error);

@@ -109,7 +109,7 @@ TEST_F(HeadlessTest, MachineSetUp) {
     headless::SetDisplayAvailable(false);
     EXPECT_FALSE(H().openWindow("VEXAR", 640, 480));
     std::string err = testing::internal::GetCapturedStderr();
-    EXPECT_NE(err.find("vexar: no audio device"), std::string::npos) << err;
+    EXPECT_EQ(err.find("audio"), std::string::npos) << err;  // a sound failure is silent
     EXPECT_NE(err.find("vexar: no display available"), std::string::npos) << err;
 }
 

@@ -98,4 +98,26 @@ TEST_F(WindowSettingsFileTest, ABadOrUnreadableFileGivesTheDefaults) {
     EXPECT_NE(testing::internal::GetCapturedStderr().find("not a regular file"), std::string::npos);
 }
 
+TEST(FitWindowTest, AnySizeFitsTheUsableArea) {
+    const port::WindowPlace areas[] = {{0, 0, 1920, 1080}, {1920, 24, 1280, 1000}};
+    const int sizes[][2] = {{16384, 16384}, {5000, 300}, {-640, -480}, {1, 1}, {0, 900}, {640, 480}};
+    for (const port::WindowPlace& area : areas) {
+        for (const auto& size : sizes) {
+            const port::WindowPlace p = port::FitWindow(size[0], size[1], area);
+            EXPECT_GE(p.width, port::kSmallestWindow);
+            EXPECT_GE(p.height, port::kSmallestWindow);
+            EXPECT_GE(p.x, area.x);
+            EXPECT_GE(p.y, area.y);
+            EXPECT_LE(p.x + p.width, area.x + area.width) << size[0] << "x" << size[1];
+            EXPECT_LE(p.y + p.height, area.y + area.height) << size[0] << "x" << size[1];
+        }
+    }
+    const port::WindowPlace wide = port::FitWindow(5000, 300, areas[0]);
+    EXPECT_EQ(wide.width, 1920);
+    EXPECT_EQ(wide.height, 300);  // what fits is kept
+    const port::WindowPlace plain = port::FitWindow(640, 480, areas[1]);
+    EXPECT_EQ(plain.x, 1920 + 320);
+    EXPECT_EQ(plain.height, 480);
+}
+
 }  // namespace

@@ -364,7 +364,7 @@ bool IsKeyDown(int scanCode) { return scanCode >= 0 && scanCode < 256 && S().hel
 bool OpenAudio() {
     State& s = S();
     if (!s.audioAvailable) {
-        std::fprintf(stderr, "vexar: no audio device (the headless host was set up without one)\n");
+        Trace("host: no audio device (the headless host was set up without one)");
         return false;
     }
     s.audioOpen = true;

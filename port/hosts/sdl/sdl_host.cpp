@@ -201,7 +201,10 @@ void WindowResized() {
     if (flags & (SDL_WINDOW_FULLSCREEN_DESKTOP | SDL_WINDOW_MAXIMIZED)) return;
     int w = 0, h = 0;
     SDL_GetWindowSize(s.window, &w, &h);
-    if (w >= kSmallestWindow && h >= kSmallestWindow && w <= kLargestWindow && h <= kLargestWindow) {
+    SDL_Rect display = {0, 0, kLargestWindow, kLargestWindow};
+    SDL_GetDisplayBounds(std::max(0, SDL_GetWindowDisplayIndex(s.window)), &display);
+    const int most_w = std::min(display.w, kLargestWindow), most_h = std::min(display.h, kLargestWindow);
+    if (w >= kSmallestWindow && h >= kSmallestWindow && w <= most_w && h <= most_h) {
         s.settings.width = w;
         s.settings.height = h;
     }
@@ -326,6 +329,16 @@ ScaleMode ChosenScaleMode() {
     return mode;
 }
 
+// The remembered window size, inside the usable area of the first display.
+SDL_Rect FittedWindow(const WindowSettings& settings) {
+    SDL_Rect usable = {0, 0, 0, 0};
+    if (SDL_GetDisplayUsableBounds(0, &usable) != 0 || usable.w <= 0 || usable.h <= 0)
+        return {static_cast<int>(SDL_WINDOWPOS_CENTERED), static_cast<int>(SDL_WINDOWPOS_CENTERED),
+                settings.width, settings.height};
+    const WindowPlace p = FitWindow(settings.width, settings.height, {usable.x, usable.y, usable.w, usable.h});
+    return {p.x, p.y, p.width, p.height};
+}
+
 // Full screen, unless the player left a window last time or asks for one.
 bool OpenWindow(const char* title, int width, int height) {
     State& s = S();
@@ -337,8 +350,9 @@ bool OpenWindow(const char* title, int width, int height) {
     s.settingsPath = WindowSettingsPath();
     s.settings = LoadWindowSettings(s.settingsPath);
     if (Env("VEXAR_WINDOWED") == "1") s.settings.fullScreen = false;
-    SDL_Rect place = {static_cast<int>(SDL_WINDOWPOS_CENTERED), static_cast<int>(SDL_WINDOWPOS_CENTERED),
-                      s.settings.width, s.settings.height};
+    SDL_Rect place = FittedWindow(s.settings);
+    s.settings.width = place.w;  // what is shown is what is saved
+    s.settings.height = place.h;
     // Full screen starts out as big as the desktop: with no window manager
     // to grant the full-screen request, the window keeps the size it was made with.
     if (s.settings.fullScreen) SDL_GetDisplayBounds(0, &place);
@@ -437,7 +451,7 @@ bool OpenAudio() {
     if (s.audio) return true;
     s.audio = OpenSilentDevice();
     if (!s.audio) {
-        std::fprintf(stderr, "vexar: no audio device (%s)\n", SDL_GetError());
+        Trace("host: no audio device (%s)", SDL_GetError());  // silent on stderr
         return false;
     }
     SDL_PauseAudioDevice(s.audio, 0);

@@ -78,8 +78,16 @@ void SdlPresenter::Open(SDL_Window* window, const std::string& choice, ScaleMode
             OpenRenderer(-1, vsync);
             return;
         }
-        if (OpenRenderer(-1, SDL_RENDERER_ACCELERATED | vsync) && RendererIsSoftware(renderer_)) Close();
+        // A window surface shows nothing under SDL's Wayland driver: keep
+        // any renderer there, even one drawing on the CPU.
+        const char* video = SDL_GetCurrentVideoDriver();
+        const bool wayland = video && std::strcmp(video, "wayland") == 0;
+        if (OpenRenderer(-1, SDL_RENDERER_ACCELERATED | vsync) && !wayland && RendererIsSoftware(renderer_))
+            Close();
         window_ = window;
+        if (wayland && !renderer_)
+            std::fprintf(stderr, "vexar: no renderer under Wayland (%s); using the window surface\n",
+                         SDL_GetError());
         return;
     }
     const int driver = DriverIndex(choice);
