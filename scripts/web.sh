@@ -33,6 +33,7 @@ case "$action" in
     (cd tests/web && npm ci --no-audit --no-fund --loglevel=error)
     if [ "$action" = test ]; then
       node tests/web/scenario.js build-web "${2:-1}"
+      node tests/web/offline.js build-web
     else
       node tests/web/bench.js build-web "${2:-600}"
     fi ;;
