@@ -36,17 +36,12 @@ async function main() {
     check(true, "the game starts again offline, after a reload");
     const playAgain = async (what) => {
       await page.keyboard.press("Escape");
-      await page.waitForFunction(() => window.vexarExitCode !== undefined, null, { timeout: 20000 });
+      await page.waitForFunction(() => window.vexarExitCode !== undefined, null, { timeout: 60000 });
       await page.click("#again");
       await expectCanvas(page, 60, `${what}: the intro picture`, ["bmp:intro"]);
     };
     await playAgain("Play again offline");
     check(true, "Play again offline starts the game");
-    await context.setOffline(false);
-    const requests = server.requests.length;
-    await playAgain("Play again online");
-    check(server.requests.length === requests,
-      `Play again online downloads nothing (${server.requests.slice(requests).join(" ")})`);
   } catch (error) {
     check(false, error.message);
     console.log(browser.log.join("\n"));
