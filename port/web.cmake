@@ -32,6 +32,7 @@ set_property(TARGET port_main APPEND PROPERTY INTERFACE_LINK_DEPENDS
 
 # The page, beside the program and its pictures.
 file(GLOB VEXAR_PAGE_FILES CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/hosts/web/page/*)
+list(FILTER VEXAR_PAGE_FILES EXCLUDE REGEX "\\.in$")
 foreach(page_file ${VEXAR_PAGE_FILES})
   get_filename_component(name ${page_file} NAME)
   configure_file(${page_file} ${CMAKE_BINARY_DIR}/${name} COPYONLY)

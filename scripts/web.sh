@@ -6,12 +6,13 @@
 #   scripts/web.sh serve [PORT]   serve build-web/ on http://127.0.0.1:PORT/ (default 8016)
 #   scripts/web.sh test [RUNS]    the browser scenario in headless Chromium, RUNS times in a row
 #   scripts/web.sh bench [FRAMES] download sizes, time to the first frame, cost of a play frame
+#   scripts/web.sh dist           build-web/vexar-VERSION-web.zip, the bundle for a static host
 set -euo pipefail
 cd "$(dirname "$0")/.."
 action=${1:-build}
 case "$action" in
-  build | serve | test | bench) ;;
-  *) echo "usage: scripts/web.sh [serve [PORT] | test [RUNS] | bench [FRAMES]]" >&2; exit 2 ;;
+  build | serve | test | bench | dist) ;;
+  *) echo "usage: scripts/web.sh [serve [PORT] | test [RUNS] | bench [FRAMES] | dist]" >&2; exit 2 ;;
 esac
 
 # The browser build's compiler and the browser of its test; npm may come from
@@ -29,10 +30,17 @@ cmake --build build-web -j"$(nproc)"
 
 case "$action" in
   serve) exec node tests/web/serve.js build-web "${2:-8016}" ;;
+  dist)
+    version=$(sed -n 's/^project(vexar VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
+    zip=vexar-$version-web.zip
+    (cd build-web && rm -f "$zip" && cmake -E tar cf "$zip" --format=zip index.html \
+      manifest.webmanifest sw.js vexar.js vexar.wasm intro.bmp start.bmp cd.bmp vexar-192.png vexar-512.png)
+    echo "build-web/$zip" ;;
   test | bench)
     (cd tests/web && npm ci --no-audit --no-fund --loglevel=error)
     if [ "$action" = test ]; then
       node tests/web/scenario.js build-web "${2:-1}"
+      node tests/web/offline.js build-web
     else
       node tests/web/bench.js build-web "${2:-600}"
     fi ;;

@@ -1,7 +1,8 @@
 // Draws the game's pictures, and the desktop's icon in the sizes a menu asks for.
 //   make_pictures OUTPUT_DIR           intro.bmp, start.bmp, cd.bmp (24-bit BMP)
 //   make_pictures --icons OUTPUT_DIR   vexar-32.png, -64, -128, -256 (RGBA PNG),
-//                                      and vexar.ico (16 to 256) for Windows
+//                                      and vexar.ico (16 to 256) for Windows,
+//                                      vexar-192.png and -512 for the web app
 // Every picture is drawn from scratch with a fixed seed, so every run writes
 // the same files.
 #include <cerrno>
@@ -29,6 +30,28 @@ bool WritePictures(const std::string& dir) {
            Written(WriteBmp(DrawCd(), dir + "cd.bmp"), dir + "cd.bmp");
 }
 
+// Each pixel made a `factor` x `factor` square.
+Picture Enlarge(const Picture& p, int factor) {
+    Picture big(p.Width() * factor, p.Height() * factor);
+    for (int y = 0; y < big.Height(); ++y) {
+        for (int x = 0; x < big.Width(); ++x) {
+            big.Set(x, y, p.Get(x / factor, y / factor));
+            big.SetOpacity(x, y, p.Opacity(x / factor, y / factor));
+        }
+    }
+    return big;
+}
+
+// The sizes a web app manifest asks for: 512 doubled, 192 as three quarters.
+bool WriteWebIcons(const Picture& icon, const std::string& dir) {
+    const Picture sizes[] = {Shrink(Enlarge(icon, 3), 4), Enlarge(icon, 2)};
+    for (const Picture& size : sizes) {
+        const std::string path = dir + "vexar-" + std::to_string(size.Width()) + ".png";
+        if (!Written(WritePng(size, path), path)) return false;
+    }
+    return true;
+}
+
 // The icon is drawn once, at 256 x 256, and shrunk by halves down to 16 x 16.
 bool WriteIcons(const std::string& dir) {
     const Picture icon = DrawIcon();
@@ -41,7 +64,8 @@ bool WriteIcons(const std::string& dir) {
         const std::string path = dir + "vexar-" + std::to_string(size.Width()) + ".png";
         if (!Written(WritePng(size, path), path)) return false;
     }
-    return Written(WriteIco(sizes, dir + "vexar.ico"), dir + "vexar.ico");
+    if (!Written(WriteIco(sizes, dir + "vexar.ico"), dir + "vexar.ico")) return false;
+    return WriteWebIcons(icon, dir);
 }
 
 }  // namespace

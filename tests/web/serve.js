@@ -14,6 +14,7 @@ const types = {
   ".wasm": "application/wasm",
   ".bmp": "image/bmp",
   ".png": "image/png",
+  ".webmanifest": "application/manifest+json",
 };
 
 function serve(dir, options = {}) {

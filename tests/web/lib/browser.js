@@ -28,7 +28,7 @@ async function launch({ width = 640, height = 480, withoutWebAssembly = false } 
     await context.close();
     fs.rmSync(profile, { recursive: true, force: true });
   };
-  return { page, log, close };
+  return { page, log, close, context };
 }
 
 // A 24-bit uncompressed BMP file as {width, height, base64 of RGB rows top-down}.
