@@ -8,7 +8,7 @@ add_custom_command(OUTPUT ${CMAKE_BINARY_DIR}/vexar-192.png ${CMAKE_BINARY_DIR}/
           ${CMAKE_BINARY_DIR}/icons/vexar-512.png ${CMAKE_BINARY_DIR}
   DEPENDS ${VEXAR_MAKE_PICTURES_DEPENDS}
   COMMENT "Drawing the web app's icons")
-set(VEXAR_BUNDLE index.html manifest.webmanifest vexar.js vexar.wasm
+set(VEXAR_BUNDLE index.html manifest.webmanifest touch.js touch.css vexar.js vexar.wasm
   intro.bmp start.bmp cd.bmp vexar-192.png vexar-512.png)
 list(JOIN VEXAR_BUNDLE "," VEXAR_BUNDLE)
 add_custom_target(web_app ALL

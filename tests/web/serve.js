@@ -11,6 +11,7 @@ const path = require("path");
 const types = {
   ".html": "text/html; charset=utf-8",
   ".js": "text/javascript; charset=utf-8",
+  ".css": "text/css; charset=utf-8",
   ".wasm": "application/wasm",
   ".bmp": "image/bmp",
   ".png": "image/png",
