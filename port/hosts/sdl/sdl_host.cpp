@@ -12,13 +12,16 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <deque>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "port/src/host.h"
+#include "port/hosts/key_sources.h"
 #include "port/hosts/keys.h"
 #include "port/hosts/picture_fit.h"
+#include "port/hosts/sdl/sdl_pads.h"
 #include "port/hosts/sdl/sdl_present.h"
 #include "port/hosts/window_settings.h"
 #include "port/src/core.h"
@@ -43,6 +46,9 @@ struct State {
     int desktopBits = 0;
     bool hasPending = false;  // an event taken while waiting, not yet handed out
     SDL_Event pending;
+    KeySources keys;                // the keyboard's and the pads' held keys
+    Pads pads;
+    std::deque<HostEvent> queued;   // key messages made, not yet handed out
     std::chrono::steady_clock::time_point start = std::chrono::steady_clock::now();
 };
 
@@ -65,7 +71,10 @@ void CloseAudio() {
     s.audio = 0;
 }
 
+void CloseKeys();
+
 void Reset() {
+    CloseKeys();
     CloseWindow();
     CloseAudio();
     S().cursorVisible = true;
@@ -218,6 +227,27 @@ bool IsToggleKey(const SDL_KeyboardEvent& key) {
     return (key.keysym.mod & KMOD_ALT) && (sc == SDL_SCANCODE_RETURN || sc == SDL_SCANCODE_KP_ENTER);
 }
 
+uint64_t Now();
+
+void CloseKeys() {
+    State& s = S();
+    s.pads.Close();
+    s.keys = KeySources();
+    s.queued.clear();
+}
+
+void Queue(const std::vector<KeySources::Change>& changes, bool alt) {
+    for (const KeySources::Change& change : changes) {
+        HostEvent event;
+        event.type = change.down ? HostEvent::KeyDown : HostEvent::KeyUp;
+        event.virtualKey = change.key.virtualKey;
+        event.scanCode = change.key.scanCode;
+        event.repeat = change.repeat;
+        event.alt = alt;
+        S().queued.push_back(event);
+    }
+}
+
 // ---- Events -------------------------------------------------------------------
 
 bool Translate(const SDL_Event& e, HostEvent* out) {
@@ -234,21 +264,27 @@ bool Translate(const SDL_Event& e, HostEvent* out) {
         if (KeypadArrow(sc) != SDL_SCANCODE_UNKNOWN) sc = KeypadArrow(sc);
         const KeyCodes& codes = Keys().byScancode[sc];
         if (codes.virtualKey == 0) return false;
-        out->type = e.type == SDL_KEYDOWN ? HostEvent::KeyDown : HostEvent::KeyUp;
-        out->virtualKey = codes.virtualKey;
-        out->scanCode = codes.scanCode;
-        out->repeat = e.key.repeat != 0;
-        out->alt = (e.key.keysym.mod & KMOD_ALT) != 0;
-        return true;
+        // Through the key sources: a key a pad holds stays down.
+        std::vector<KeySources::Change> changes;
+        if (e.type == SDL_KEYDOWN) s.keys.Press(KeySources::kKeyboard, codes, Now(), &changes);
+        else s.keys.Release(KeySources::kKeyboard, codes, &changes);
+        Queue(changes, (e.key.keysym.mod & KMOD_ALT) != 0);
+        return false;
     }
     case SDL_WINDOWEVENT:
         switch (e.window.event) {
         case SDL_WINDOWEVENT_FOCUS_GAINED:
             out->type = HostEvent::FocusGained;
             return true;
-        case SDL_WINDOWEVENT_FOCUS_LOST:
-            out->type = HostEvent::FocusLost;
-            return true;
+        case SDL_WINDOWEVENT_FOCUS_LOST: {
+            std::vector<KeySources::Change> changes;
+            s.keys.ReleaseAll(&changes);  // pads' keys too: they come back when pressed again
+            Queue(changes, false);
+            HostEvent lost;
+            lost.type = HostEvent::FocusLost;
+            s.queued.push_back(lost);
+            return false;
+        }
         case SDL_WINDOWEVENT_SIZE_CHANGED:
             if (s.window) WindowResized();
             return false;
@@ -258,32 +294,62 @@ bool Translate(const SDL_Event& e, HostEvent* out) {
         default:
             return false;
         }
-    default:
+    default: {
+        std::vector<KeySources::Change> changes;
+        if (s.pads.Take(e, Now(), &s.keys, &changes)) Queue(changes, false);
         return false;
     }
+    }
+}
+
+bool TakeQueued(HostEvent* event) {
+    State& s = S();
+    if (s.queued.empty()) return false;
+    *event = s.queued.front();
+    s.queued.pop_front();
+    return true;
+}
+
+// The pads' repeats and their held Back buttons come due without an event.
+void QueueDue() {
+    State& s = S();
+    std::vector<KeySources::Change> changes;
+    const uint64_t now = Now();
+    s.pads.Tick(now, &s.keys, &changes);
+    s.keys.Repeats(now, &changes);
+    Queue(changes, false);
 }
 
 bool PollEvent(HostEvent* event) {
     State& s = S();
     if (!s.videoReady) return false;
+    s.pads.Open();
     *event = HostEvent();
+    if (TakeQueued(event)) return true;
     if (s.hasPending) {
         s.hasPending = false;
-        if (Translate(s.pending, event)) return true;
+        if (Translate(s.pending, event) || TakeQueued(event)) return true;
     }
     SDL_Event e;
     while (SDL_PollEvent(&e))
-        if (Translate(e, event)) return true;
-    return false;
+        if (Translate(e, event) || TakeQueued(event)) return true;
+    QueueDue();
+    return TakeQueued(event);
 }
 
 void WaitEvent(uint64_t micros) {
     State& s = S();
     if (micros == 0) return;
-    if (!s.videoReady || s.hasPending) {
+    if (!s.videoReady || s.hasPending || !s.queued.empty()) {
         if (!s.videoReady) std::this_thread::sleep_for(std::chrono::microseconds(std::min<uint64_t>(micros, 100000)));
         return;
     }
+    s.pads.Open();
+    // A pad's repeat or held Back ends the wait as an event would.
+    const uint64_t due = std::min(s.keys.NextRepeat(), s.pads.NextDeadline());
+    const uint64_t now = Now();
+    if (due <= now) return;
+    micros = std::min(micros, due - now);
     // Whole milliseconds, rounded up so that a timer is never woken early.
     int ms = micros >= static_cast<uint64_t>(INT_MAX) * 1000 ? INT_MAX
                                                               : static_cast<int>((micros + 999) / 1000);
@@ -315,7 +381,7 @@ bool IsKeyDown(int scanCode) {
     int count = 0;
     const Uint8* state = SDL_GetKeyboardState(&count);
     auto down = [&](SDL_Scancode key) { return key != SDL_SCANCODE_UNKNOWN && key < count && state[key]; };
-    return down(sc) || down(KeypadTwin(sc));
+    return down(sc) || down(KeypadTwin(sc)) || S().keys.Held(scanCode);
 }
 
 // ---- Window and frames -----------------------------------------------------------
