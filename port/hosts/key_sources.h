@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "port/hosts/keys.h"
+#include "port/src/host.h"
 
 namespace port {
 
@@ -46,6 +47,17 @@ public:
     bool Held(int scanCode) const;
     // Whether `source` holds the key with this DIK_ code.
     bool HeldBy(int source, int scanCode) const;
+
+    // The key message of a change, as a host hands it to the port; `alt` as the source saw it.
+    static HostEvent Message(const Change& change, bool alt) {
+        HostEvent event;
+        event.type = change.down ? HostEvent::KeyDown : HostEvent::KeyUp;
+        event.virtualKey = change.key.virtualKey;
+        event.scanCode = change.key.scanCode;
+        event.repeat = change.repeat;
+        event.alt = alt;
+        return event;
+    }
 
 private:
     struct HeldKey {

@@ -238,13 +238,7 @@ void CloseKeys() {
 
 void Queue(const std::vector<KeySources::Change>& changes, bool alt) {
     for (const KeySources::Change& change : changes) {
-        HostEvent event;
-        event.type = change.down ? HostEvent::KeyDown : HostEvent::KeyUp;
-        event.virtualKey = change.key.virtualKey;
-        event.scanCode = change.key.scanCode;
-        event.repeat = change.repeat;
-        event.alt = alt;
-        S().queued.push_back(event);
+        S().queued.push_back(KeySources::Message(change, alt));
     }
 }
 

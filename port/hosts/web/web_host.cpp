@@ -62,13 +62,7 @@ uint64_t Now();
 // Queues the key messages of these changes; `alt` as the page saw it.
 void Queue(const std::vector<KeySources::Change>& changes, bool alt) {
     for (const KeySources::Change& change : changes) {
-        HostEvent event;
-        event.type = change.down ? HostEvent::KeyDown : HostEvent::KeyUp;
-        event.virtualKey = change.key.virtualKey;
-        event.scanCode = change.key.scanCode;
-        event.repeat = change.repeat;
-        event.alt = alt;
-        S().events.push_back(event);
+        S().events.push_back(KeySources::Message(change, alt));
     }
 }
 
