@@ -21,6 +21,7 @@
 #include "port/hosts/key_sources.h"
 #include "port/hosts/keys.h"
 #include "port/hosts/picture_fit.h"
+#include "port/hosts/sdl/sdl_icon.h"
 #include "port/hosts/sdl/sdl_pads.h"
 #include "port/hosts/sdl/sdl_present.h"
 #include "port/hosts/window_settings.h"
@@ -427,6 +428,7 @@ bool OpenWindow(const char* title, int width, int height) {
     // The renderer is chosen before the window shows: an OpenGL one may have
     // to make the window again.
     s.presenter.Open(s.window, Env("VEXAR_RENDERER"), ChosenScaleMode());
+    SetGameIcon(s.window);
     SDL_ShowWindow(s.window);
     SDL_ShowCursor(s.cursorVisible ? SDL_ENABLE : SDL_DISABLE);
     Trace("host: showing frames through %s", s.presenter.Name());
