@@ -75,9 +75,9 @@ to_png() { /usr/bin/convert "$1" "${1%.ppm}.png" && rm -f "$1"; }
 # StartupWMClass, so that task bars and switchers can show it.
 icon_is() {
   local listed size class
-  listed=$(xprop -name "$1" _NET_WM_ICON | grep -o 'Icon ([0-9]* x [0-9]*)' | tr '\n' ' ')
+  listed=$(xprop -name "$1" _NET_WM_ICON | grep -o 'Icon ([0-9]* x [0-9]*)' | paste -sd' ')
   size=$(identify -format '%w x %h' "$2")
-  [ "$listed" = "Icon ($size) " ] || { echo "FAIL: the window's icons: ${listed:-none}" >&2; return 1; }
+  [ "$listed" = "Icon ($size)" ] || { echo "FAIL: the window's icons: ${listed:-none}" >&2; return 1; }
   # The property holds width, height and then ARGB cardinals.
   cmp -s <(xprop -name "$1" -notype 32c _NET_WM_ICON | sed 's/^[^=]*= //' | tr ', ' '\n\n' | grep . | tail -n +3) \
     <(convert "$2" -depth 8 rgba:- | od -An -v -tu1 -w4 | awk '{ printf "%.0f\n", $4 * 16777216 + $1 * 65536 + $2 * 256 + $3 }') ||
