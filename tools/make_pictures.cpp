@@ -2,7 +2,8 @@
 //   make_pictures OUTPUT_DIR           intro.bmp, start.bmp, cd.bmp (24-bit BMP)
 //   make_pictures --icons OUTPUT_DIR   vexar-32.png, -64, -128, -256 (RGBA PNG),
 //                                      and vexar.ico (16 to 256) for Windows,
-//                                      vexar-192.png and -512 for the web app
+//                                      vexar-192.png and -512 for the web app,
+//                                      vexar-64.rgba.inc for the window's icon
 // Every picture is drawn from scratch with a fixed seed, so every run writes
 // the same files.
 #include <cerrno>
@@ -63,6 +64,9 @@ bool WriteIcons(const std::string& dir) {
         if (size.Width() < 32) continue;
         const std::string path = dir + "vexar-" + std::to_string(size.Width()) + ".png";
         if (!Written(WritePng(size, path), path)) return false;
+        if (size.Width() != 64) continue;
+        const std::string list = dir + "vexar-64.rgba.inc";
+        if (!Written(WriteRgbaList(size, list), list)) return false;
     }
     if (!Written(WriteIco(sizes, dir + "vexar.ico"), dir + "vexar.ico")) return false;
     return WriteWebIcons(icon, dir);

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The real vexar on a 1920x1080 desktop with a window manager (openbox) and
 # another program's window: full screen and letterboxed; Alt+Enter gives a
-# window and back; the keypad's Enter and arrows work; 20 Alt+Tab switches away and back in the play scene, each
+# window and back; the window carries the game's icon; the keypad's Enter and arrows work; 20 Alt+Tab switches away and back in the play scene, each
 # time the picture and the arrow keys back and nothing drawn while away; what
 # the window manager does to the window (maximise, move, full screen and
 # back) keeps the whole picture scaled in it; its close key quits with code 0.
@@ -48,6 +48,7 @@ geometry() { xwininfo -name VEXAR | awk '/Width:/ { w = $2 } /Height:/ { h = $2 
 windowed() { [ "$(geometry)" != "1920x1080" ]; }
 until_true() { for _ in $(seq 100); do "$@" && return 0; sleep 0.1; done; echo "FAIL: $*" >&2; return 1; }
 until_true active
+icon_is VEXAR "$build/icons/vexar-64.png"
 
 xdotool key alt+Return
 until_true windowed

@@ -120,14 +120,21 @@ grey_desktop() {
   expect 5 "a grey desktop" "px:5,5=405060"
 }
 
+# Started through the launcher with no sound device (ALSA's is not there): it
+# plays, silent, says nothing on stderr, and its trace has the failed open.
 plays_from_root() {
-  (cd / && PATH=$PLAYER_PATH exec vexar) >"$shots/launcher.log" 2>&1 &
+  (cd / && PATH=$PLAYER_PATH SDL_AUDIODRIVER=alsa AUDIODEV=nosuchdevice VEXAR_TRACE="$work/trace" \
+    exec vexar) >"$shots/launcher.log" 2>"$shots/launcher.err" &
   GAME_PID=$!
   expect 60 "vexar, started from / through the launcher: the intro picture" \
     --save "$shots/installed-intro.ppm" "bmp:/usr/share/games/vexar/intro.bmp" || true
   expect 10 "then the start picture" "bmp:/usr/share/games/vexar/start.bmp" || true
   xdotool key Escape
   ends_with_0 "the game started through the launcher"
+  [ -s "$shots/launcher.err" ] && fail "stderr without a sound device: $(cat "$shots/launcher.err")" ||
+    ok "nothing on stderr without a sound device"
+  grep -q '^host: no audio device (.*)$' "$work/trace" && ok "the trace has it: $(grep '^host: no audio' "$work/trace")" ||
+    fail "the trace has no failed audio open"
 }
 
 # /usr/games/vexar started from / finds no pictures: black screens where they

@@ -3,7 +3,8 @@
 # (scripts/package.sh) and lists their files, then:
 #   the .deb: installed with apt, its desktop entry valid and its command on
 #   the PATH; started through the launcher from / in Xvfb it shows the intro
-#   picture and ends on Escape with exit code 0; the binary started directly
+#   picture and ends on Escape with exit code 0, with no sound device and
+#   nothing on stderr, its trace holding the failed audio open; the binary started directly
 #   from / still plays, with black screens for its pictures; the launcher
 #   says in one line, with exit code 1, that its data folder is missing or
 #   unreadable; removed, nothing of it is left on disk.

@@ -66,6 +66,17 @@ bool WriteBmp(const Picture& p, const std::string& path) {
 
 bool WritePng(const Picture& p, const std::string& path) { return WriteFile(Png(p), path); }
 
+bool WriteRgbaList(const Picture& p, const std::string& path) {
+    const Bytes pixels = Pixels(p, 4);
+    Bytes text;
+    char number[8];
+    for (size_t i = 0; i < pixels.size(); ++i) {
+        const int n = std::snprintf(number, sizeof number, "%d,%s", pixels[i], i % 16 == 15 ? "\n" : "");
+        text.insert(text.end(), number, number + n);
+    }
+    return WriteFile(text, path);
+}
+
 // The icon directory, one 16-byte entry a picture, then the PNG images.
 bool WriteIco(const std::vector<Picture>& sizes, const std::string& path) {
     Bytes file;

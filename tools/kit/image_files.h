@@ -14,3 +14,7 @@ bool WritePng(const Picture& p, const std::string& path);
 
 // A Windows icon holding each picture (at most 256 x 256) as a PNG image.
 bool WriteIco(const std::vector<Picture>& sizes, const std::string& path);
+
+// The RGBA bytes, top row first, as the text of a C++ initializer list, for a
+// program to carry the picture in itself.
+bool WriteRgbaList(const Picture& p, const std::string& path);

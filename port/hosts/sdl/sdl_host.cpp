@@ -13,6 +13,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <deque>
+#include <memory>
 #include <string>
 #include <thread>
 #include <vector>
@@ -21,6 +22,7 @@
 #include "port/hosts/key_sources.h"
 #include "port/hosts/keys.h"
 #include "port/hosts/picture_fit.h"
+#include "port/hosts/sdl/sdl_icon.h"
 #include "port/hosts/sdl/sdl_pads.h"
 #include "port/hosts/sdl/sdl_present.h"
 #include "port/hosts/window_settings.h"
@@ -53,6 +55,28 @@ struct State {
 };
 
 State& S();
+
+// Silences stderr while it lives: the sound libraries print pages of noise
+// when there is no sound card, libwayland a line when there is no compositor,
+// and SDL's error says it in one line.
+class QuietStderr {
+public:
+    QuietStderr() : saved_(dup(2)) {
+        int null = open("/dev/null", O_WRONLY);
+        if (saved_ >= 0 && null >= 0) dup2(null, 2);
+        if (null >= 0) close(null);
+    }
+    ~QuietStderr() {
+        if (saved_ < 0) return;
+        dup2(saved_, 2);
+        close(saved_);
+    }
+    QuietStderr(const QuietStderr&) = delete;
+    QuietStderr& operator=(const QuietStderr&) = delete;
+
+private:
+    int saved_;
+};
 
 void CloseWindow() {
     State& s = S();
@@ -97,6 +121,23 @@ const char* DisplayDriver() {
     return nullptr;
 }
 
+// Whether SDL is to use its Wayland driver, with an X server named too.
+bool X11CanFollow() {
+    const char* driver = SDL_GetHint(SDL_HINT_VIDEODRIVER);
+    return driver && std::strcmp(driver, "wayland") == 0 && !Env("DISPLAY").empty();
+}
+
+// SDL's Wayland driver, or its window, failed: X11 instead where DISPLAY
+// names a server, with one line. False when not tried or failed too.
+bool UseX11Instead(const std::string& why) {
+    if (!X11CanFollow()) return false;
+    if (SDL_WasInit(SDL_INIT_VIDEO)) SDL_QuitSubSystem(SDL_INIT_VIDEO);
+    SDL_SetHintWithPriority(SDL_HINT_VIDEODRIVER, "x11", SDL_HINT_OVERRIDE);  // over $SDL_VIDEODRIVER
+    if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) return false;
+    std::fprintf(stderr, "vexar: Wayland is not available (%s); using X11\n", why.c_str());
+    return true;
+}
+
 bool InitVideo() {
     State& s = S();
     if (!s.videoTried) {
@@ -113,8 +154,14 @@ bool InitVideo() {
         // The window surface is the display's own (shared-memory) image, not
         // an OpenGL texture: a software GL would make every frame cost milliseconds.
         SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
-        s.videoReady = SDL_InitSubSystem(SDL_INIT_VIDEO) == 0;
-        if (!s.videoReady) s.videoError = SDL_GetError();
+        {
+            std::unique_ptr<QuietStderr> quiet(X11CanFollow() ? new QuietStderr : nullptr);
+            s.videoReady = SDL_InitSubSystem(SDL_INIT_VIDEO) == 0;
+        }
+        if (!s.videoReady) {
+            s.videoError = SDL_GetError();
+            s.videoReady = UseX11Instead(s.videoError);
+        }
     }
     return s.videoReady;
 }
@@ -399,6 +446,20 @@ SDL_Rect FittedWindow(const WindowSettings& settings) {
     return {p.x, p.y, p.width, p.height};
 }
 
+// The window, full screen or as remembered and fitted to the display.
+SDL_Window* CreateGameWindow(const char* title) {
+    State& s = S();
+    SDL_Rect place = FittedWindow(s.settings);
+    s.settings.width = place.w;  // what is shown is what is saved
+    s.settings.height = place.h;
+    // Full screen starts out as big as the desktop: with no window manager
+    // to grant the full-screen request, the window keeps the size it was made with.
+    if (s.settings.fullScreen) SDL_GetDisplayBounds(0, &place);
+    Uint32 flags = SDL_WINDOW_HIDDEN | SDL_WINDOW_RESIZABLE;
+    if (s.settings.fullScreen) flags |= SDL_WINDOW_FULLSCREEN_DESKTOP;
+    return SDL_CreateWindow(title, place.x, place.y, place.w, place.h, flags);
+}
+
 // Full screen, unless the player left a window last time or asks for one.
 bool OpenWindow(const char* title, int width, int height) {
     State& s = S();
@@ -410,15 +471,8 @@ bool OpenWindow(const char* title, int width, int height) {
     s.settingsPath = WindowSettingsPath();
     s.settings = LoadWindowSettings(s.settingsPath);
     if (Env("VEXAR_WINDOWED") == "1") s.settings.fullScreen = false;
-    SDL_Rect place = FittedWindow(s.settings);
-    s.settings.width = place.w;  // what is shown is what is saved
-    s.settings.height = place.h;
-    // Full screen starts out as big as the desktop: with no window manager
-    // to grant the full-screen request, the window keeps the size it was made with.
-    if (s.settings.fullScreen) SDL_GetDisplayBounds(0, &place);
-    Uint32 flags = SDL_WINDOW_HIDDEN | SDL_WINDOW_RESIZABLE;
-    if (s.settings.fullScreen) flags |= SDL_WINDOW_FULLSCREEN_DESKTOP;
-    s.window = SDL_CreateWindow(title, place.x, place.y, place.w, place.h, flags);
+    s.window = CreateGameWindow(title);
+    if (!s.window && UseX11Instead(SDL_GetError())) s.window = CreateGameWindow(title);
     if (!s.window) {
         std::fprintf(stderr, "vexar: no display available (%s)\n", SDL_GetError());
         return false;
@@ -427,6 +481,7 @@ bool OpenWindow(const char* title, int width, int height) {
     // The renderer is chosen before the window shows: an OpenGL one may have
     // to make the window again.
     s.presenter.Open(s.window, Env("VEXAR_RENDERER"), ChosenScaleMode());
+    SetGameIcon(s.window);
     SDL_ShowWindow(s.window);
     SDL_ShowCursor(s.cursorVisible ? SDL_ENABLE : SDL_DISABLE);
     Trace("host: showing frames through %s", s.presenter.Name());
@@ -465,27 +520,6 @@ void ShowCursor(bool visible) {
 }
 
 // ---- Audio and message boxes -----------------------------------------------------
-
-// Silences stderr while it lives: the sound libraries print pages of noise
-// when there is no sound card, and SDL's error says it in one line.
-class QuietStderr {
-public:
-    QuietStderr() : saved_(dup(2)) {
-        int null = open("/dev/null", O_WRONLY);
-        if (saved_ >= 0 && null >= 0) dup2(null, 2);
-        if (null >= 0) close(null);
-    }
-    ~QuietStderr() {
-        if (saved_ < 0) return;
-        dup2(saved_, 2);
-        close(saved_);
-    }
-    QuietStderr(const QuietStderr&) = delete;
-    QuietStderr& operator=(const QuietStderr&) = delete;
-
-private:
-    int saved_;
-};
 
 SDL_AudioDeviceID OpenSilentDevice() {
     QuietStderr quiet;

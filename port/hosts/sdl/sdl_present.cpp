@@ -12,6 +12,12 @@ constexpr uint64_t kQuickFrameMicros = 8000;  // half a 60 Hz refresh
 
 uint64_t Micros() { return SDL_GetPerformanceCounter() * 1000000 / SDL_GetPerformanceFrequency(); }
 
+// Adds "WHAT: WHY" to the list of ways that failed.
+void Note(std::string* failed, const std::string& what, const char* why) {
+    if (!failed->empty()) *failed += "; ";
+    *failed += what + ": " + (why && *why ? why : "failed");
+}
+
 int DriverIndex(const std::string& name) {
     for (int i = 0; i < SDL_GetNumRenderDrivers(); ++i) {
         SDL_RendererInfo info;
@@ -65,35 +71,55 @@ bool SdlPresenter::OpenRenderer(int driver, Uint32 flags) {
     return true;
 }
 
+// Says which way shows the frames when the first one tried failed.
+void SdlPresenter::SayFallback(const std::string& failed) const {
+    if (failed.empty()) return;
+    if (renderer_ || surfaceWorks_)
+        std::fprintf(stderr, "vexar: showing frames through %s (%s)\n", Name(), failed.c_str());
+    else
+        std::fprintf(stderr, "vexar: no way of showing frames works here (%s)\n", failed.c_str());
+}
+
+// A GPU renderer, or under Wayland, where a window surface shows nothing,
+// any renderer. A renderer drawing on the CPU is left for the window
+// surface elsewhere: a choice, not a failure.
+bool SdlPresenter::OpenAuto(std::string* failed) {
+    const Uint32 vsync = SDL_RENDERER_PRESENTVSYNC;
+    const char* hint = SDL_GetHint(SDL_HINT_RENDER_DRIVER);
+    const char* video = SDL_GetCurrentVideoDriver();
+    const bool wayland = video && std::strcmp(video, "wayland") == 0;
+    if (OpenRenderer(-1, (hint ? 0 : SDL_RENDERER_ACCELERATED) | vsync)) {
+        if (hint || wayland || !RendererIsSoftware(renderer_)) return true;
+        SDL_Window* window = window_;
+        Close();
+        window_ = window;
+        return false;
+    }
+    Note(failed, hint ? hint : "a GPU renderer", SDL_GetError());
+    if (wayland && OpenRenderer(-1, 0)) return true;
+    return false;
+}
+
 void SdlPresenter::Open(SDL_Window* window, const std::string& choice, ScaleMode mode) {
     Close();
     window_ = window;
     mode_ = mode;
     SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "nearest");
-    const Uint32 vsync = SDL_RENDERER_PRESENTVSYNC;
-    if (choice == "surface") return;
-    if (choice.empty() || choice == "auto") {
-        // SDL's own choice of driver when its hint names one.
-        if (SDL_GetHint(SDL_HINT_RENDER_DRIVER)) {
-            OpenRenderer(-1, vsync);
-            return;
-        }
-        // A window surface shows nothing under SDL's Wayland driver: keep
-        // any renderer there, even one drawing on the CPU.
-        const char* video = SDL_GetCurrentVideoDriver();
-        const bool wayland = video && std::strcmp(video, "wayland") == 0;
-        if (OpenRenderer(-1, SDL_RENDERER_ACCELERATED | vsync) && !wayland && RendererIsSoftware(renderer_))
-            Close();
-        window_ = window;
-        if (wayland && !renderer_)
-            std::fprintf(stderr, "vexar: no renderer under Wayland (%s); using the window surface\n",
-                         SDL_GetError());
+    std::string failed;  // the ways tried that failed, and why
+    const bool automatic = choice.empty() || choice == "auto";
+    if (!automatic && choice != "surface") {
+        const int driver = DriverIndex(choice);
+        if (driver >= -1 && OpenRenderer(driver, choice == "software" ? 0 : SDL_RENDERER_PRESENTVSYNC)) return;
+        Note(&failed, "VEXAR_RENDERER=" + choice, driver < -1 ? "not available here" : SDL_GetError());
+    }
+    if (choice != "surface" && OpenAuto(&failed)) {
+        SayFallback(failed);
         return;
     }
-    const int driver = DriverIndex(choice);
-    if (driver < -1 || !OpenRenderer(driver, choice == "software" ? 0 : vsync))
-        std::fprintf(stderr, "vexar: VEXAR_RENDERER='%s' is not available here; using the window surface\n",
-                     choice.c_str());
+    // The window surface, tried now so that a failure is said at once.
+    surfaceWorks_ = SDL_GetWindowSurface(window_) != nullptr;
+    if (!surfaceWorks_) Note(&failed, "the window surface", SDL_GetError());
+    SayFallback(failed);
 }
 
 void SdlPresenter::Close() {
@@ -102,6 +128,7 @@ void SdlPresenter::Close() {
     texture_ = nullptr;
     renderer_ = nullptr;
     surface_ = nullptr;
+    surfaceWorks_ = false;
     window_ = nullptr;
     textureFormat_ = 0;
     outputWidth_ = outputHeight_ = 0;

@@ -18,6 +18,8 @@ public:
     // Chooses the way for `window`: `choice` is "auto" (or empty), "surface",
     // or one of SDL's render drivers ("software", "opengl", ...). Auto takes
     // a GPU renderer when there is a GPU and the window surface otherwise.
+    // When the way asked for, or auto's first, fails, the next is taken and
+    // one line on stderr says which and why.
     void Open(SDL_Window* window, const std::string& choice, ScaleMode mode);
     void Close();
     // Shows a frame (16: RGB565, 24: BGR, 32: XRGB); false when it showed
@@ -34,6 +36,8 @@ public:
 
 private:
     bool OpenRenderer(int driver, Uint32 flags);
+    bool OpenAuto(std::string* failed);
+    void SayFallback(const std::string& failed) const;
     bool PresentRenderer(const void* pixels, int width, int height, int pitch, int bits);
     bool PresentSurface(const void* pixels, int width, int height, int pitch, int bits);
     void SetLogicalSize(int width, int height);
@@ -46,6 +50,7 @@ private:
     int textureWidth_ = 0, textureHeight_ = 0;
     int outputWidth_ = 0, outputHeight_ = 0;  // the renderer's, when its logical size was set
     SDL_Surface* surface_ = nullptr;           // the window's, in the surface way
+    bool surfaceWorks_ = false;                // SDL gave the window a surface
     ScaleMode mode_ = ScaleMode::Aspect;
     FrameChanges changes_;
     bool vsync_ = false;          // the renderer was made with vsync

@@ -69,3 +69,21 @@ expect() {
 
 # Converts a saved screenshot to PNG.
 to_png() { /usr/bin/convert "$1" "${1%.ppm}.png" && rm -f "$1"; }
+
+# icon_is NAME PNG: window NAME lists one icon (_NET_WM_ICON), of the PNG's
+# size and pixel for pixel the PNG's, and its class is the desktop entry's
+# StartupWMClass, so that task bars and switchers can show it.
+icon_is() {
+  local listed size class
+  listed=$(xprop -name "$1" _NET_WM_ICON | grep -o 'Icon ([0-9]* x [0-9]*)' | paste -sd' ')
+  size=$(identify -format '%w x %h' "$2")
+  [ "$listed" = "Icon ($size)" ] || { echo "FAIL: the window's icons: ${listed:-none}" >&2; return 1; }
+  # The property holds width, height and then ARGB cardinals.
+  cmp -s <(xprop -name "$1" -notype 32c _NET_WM_ICON | sed 's/^[^=]*= //' | tr ', ' '\n\n' | grep . | tail -n +3) \
+    <(convert "$2" -depth 8 rgba:- | od -An -v -tu1 -w4 | awk '{ printf "%.0f\n", $4 * 16777216 + $1 * 65536 + $2 * 256 + $3 }') ||
+    { echo "FAIL: the window's icon is not $2" >&2; return 1; }
+  class=$(sed -n 's/^StartupWMClass=//p' "$here/../../packaging/vexar.desktop")
+  xprop -name "$1" WM_CLASS | grep -q "= \"$class\", \"$class\"$" ||
+    { echo "FAIL: StartupWMClass=$class, the window's $(xprop -name "$1" WM_CLASS)" >&2; return 1; }
+  echo "ok: the window's icon: $listed, the package's $2; its class $class as in the desktop entry"
+}
