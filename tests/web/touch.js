@@ -35,6 +35,15 @@ function boxes(page) {
 // Where the layout puts the controls: beside the picture in the black bands
 // (landscape), under it (portrait), on its lower corners, see-through (4:3).
 async function expectLayout(page, layout) {
+  for (let frames = 0; ; ++frames) {
+    const wrong = await misplaced(page, layout);
+    if (!wrong) return;
+    if (frames === 60) throw new Error(wrong);
+    await page.evaluate(() => new Promise(requestAnimationFrame));
+  }
+}
+
+async function misplaced(page, layout) {
   const b = await boxes(page), p = b.picture;
   const inside = (r, x0, y0, x1, y1) => r.x >= x0 - 0.5 && r.y >= y0 - 0.5 && r.x + r.width <= x1 + 0.5 &&
     r.y + r.height <= y1 + 0.5;
@@ -47,7 +56,7 @@ async function expectLayout(page, layout) {
       : inside(r, p.x + (p.width * 3) / 4, p.y + p.height / 2, p.x + p.width, p.y + p.height)),
   }[layout];
   const wrong = names.filter((n) => b[n].width < 48 || b[n].height < 48 || !where(n, b[n]));
-  if (wrong.length) throw new Error(`${layout} layout at ${b.width}x${b.height}: ${wrong} misplaced: ${JSON.stringify(b)}`);
+  return wrong.length && `${layout} layout at ${b.width}x${b.height}: ${wrong} misplaced: ${JSON.stringify(b)}`;
 }
 
 async function shot(page, name) {
@@ -92,20 +101,13 @@ async function expectCannon(page, x, what) {
   await expectCanvas(page, 15, what, [`cannon:${x}`]);
 }
 
-// The buttons: Right to 540, Left back to 0; Right and Fire with two fingers;
-// the finger on Right slides off it and the cannon stops while Fire still fires.
+// The buttons: Right and Fire with two fingers, then the finger on Right
+// slides off it and the cannon stops while Fire still fires (the shots make
+// the game last); Right to 540, Left back to 0.
 async function moveAndFire(page, fingers, orientation) {
   const at = async (name) => centre(page, button(name));
-  await inGame(page, fingers, `${orientation}: holding Right takes the cannon to x 540, Left back to x 0`, async () => {
-    await fingers.down(1, await at("Right"));
-    await expectCannon(page, 540, "holding Right");
-    await fingers.up(1);
-    await fingers.down(1, await at("Left"));
-    await expectCannon(page, 0, "holding Left");
-    await fingers.up(1);
-  });
   await inGame(page, fingers, `${orientation}: Right and Fire held with two fingers move and fire at once; ` +
-    "the finger sliding off Right stops the cannon, Fire goes on", async () => {
+    "the finger sliding off Right stops the cannon, back on it moves it again, Fire goes on", async () => {
     if ((await cannon(page)) > 200) {
       await fingers.down(1, await at("Left"));
       await expectCannon(page, 0, "holding Left");
@@ -114,20 +116,32 @@ async function moveAndFire(page, fingers, orientation) {
     const start = await cannon(page);
     await fingers.down(1, await at("Right"));
     await fingers.down(2, await at("Fire"));
-    // Past the held key's first repeat: a stream of shots.
-    await page.waitForFunction((from) => {
+    const movingAndFiring = (from) => page.waitForFunction((f) => {
       const frame = window.vexarProbe.frame(), x = window.vexarProbe.cannon(frame);
-      return x >= from + 300 && x < 540 && window.vexarProbe.holds(frame, "shot:0,300,640,118");
-    }, start, { polling: "raf", timeout: 15000 });
-    await shot(page, `${orientation}-play`);
+      return x >= f && x < 540 && window.vexarProbe.holds(frame, "shot:0,300,640,118");
+    }, from, { polling: "raf", timeout: 15000 });
+    await movingAndFiring(start + 100);
     const [x, y] = await at("Right");
-    await fingers.move(1, [x, y - 120]);
+    await fingers.move(1, [x, y - 120], 3);
+    await waitFrames(page, 5);  // the release reaches the game
     const stopped = await cannon(page);
     await waitFrames(page, 30);
     const later = await cannon(page);
-    if (later !== stopped) throw new Error(`slid off Right, the cannon went on from ${stopped} to ${later}`);
-    await expectCanvas(page, 5, "Fire still held fires", ["shot:0,300,640,118"]);
+    if (later !== stopped || stopped >= 540) throw new Error(`slid off Right, the cannon went from ${stopped} to ${later}`);
+    // Slid back onto Right it moves again, and Fire, held all along and past
+    // its first repeat, streams shots.
+    await fingers.move(1, [x, y], 3);
+    await movingAndFiring(stopped + 30);
+    await shot(page, `${orientation}-play`);
     await fingers.lift();
+  });
+  await inGame(page, fingers, `${orientation}: holding Right takes the cannon to x 540, Left back to x 0`, async () => {
+    await fingers.down(1, await at("Right"));
+    await expectCannon(page, 540, "holding Right");
+    await fingers.up(1);
+    await fingers.down(1, await at("Left"));
+    await expectCannon(page, 0, "holding Left");
+    await fingers.up(1);
   });
 }
 
