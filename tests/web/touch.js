@@ -7,7 +7,7 @@
 const path = require("path");
 const { devices } = require("playwright-core");
 const { serve } = require("./serve");
-const { launch, givePicture, expectCanvas, waitFrames } = require("./lib/browser");
+const { launch, givePicture, expectCanvas, waitFrames, switches } = require("./lib/browser");
 const { Fingers, centre } = require("./lib/touch");
 
 const build = path.resolve(process.argv[2] || path.join(__dirname, "../../build-web"));
@@ -141,6 +141,21 @@ async function moveAndFire(page, fingers, orientation) {
     await fingers.up(1);
     await fingers.down(1, await at("Left"));
     await expectCannon(page, 0, "holding Left");
+    await fingers.up(1);
+  });
+  await inGame(page, fingers, `${orientation}: the page hidden while Right is held lets go of it; ` +
+    "shown again, Right works at once", async () => {
+    const away = switches["the page's visibility"];
+    await fingers.down(1, await at("Right"));
+    await page.evaluate(away.away);
+    const lit = await page.evaluate((b) => document.querySelector(b).classList.contains("pressed"), button("Right"));
+    await fingers.up(1);
+    await page.evaluate(away.back);
+    if (lit) throw new Error("Right still lit on a hidden page");
+    const from = await cannon(page);
+    if (from >= 540) throw new Error("the cannon reached x 540 before the page was hidden");
+    await fingers.down(1, await at("Right"));
+    await expectCannon(page, 540, "Right, back on the page");
     await fingers.up(1);
   });
 }

@@ -89,4 +89,23 @@ async function waitFrames(page, count, seconds = 10) {
     { polling: "raf", timeout: seconds * 1000 });
 }
 
-module.exports = { launch, readBmp, givePicture, expectCanvas, saveCanvas, waitFrames };
+// Ways for the page to lose the foreground and get it back: the window's
+// focus, and the page being hidden (another tab) and shown again.
+const switches = {
+  "the focus": {
+    away: () => window.dispatchEvent(new Event("blur")),
+    back: () => window.dispatchEvent(new Event("focus")),
+  },
+  "the page's visibility": {
+    away: () => {
+      Object.defineProperty(document, "hidden", { value: true, configurable: true });
+      document.dispatchEvent(new Event("visibilitychange"));
+    },
+    back: () => {
+      delete document.hidden;
+      document.dispatchEvent(new Event("visibilitychange"));
+    },
+  },
+};
+
+module.exports = { launch, readBmp, givePicture, expectCanvas, saveCanvas, waitFrames, switches };
