@@ -1,7 +1,8 @@
 // The page on a touch phone, portrait and landscape, played with fingers
 // (DevTools touch points, two at once): a tap starts, the buttons move and
-// fire, a finger sliding off a button lets go, swipes move nothing, rotation
-// keeps the game; then a 4:3 tablet's layout and a desktop without touch.
+// fire, a finger sliding off a button lets go, so does a hidden page, swipes
+// move nothing, rotation keeps the game; then a 4:3 tablet's layout and a
+// desktop without touch.
 // Usage: node touch.js BUILD_WEB_DIR   (shots go to BUILD_WEB_DIR/shots/web)
 "use strict";
 const path = require("path");
