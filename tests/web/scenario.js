@@ -8,7 +8,7 @@ const os = require("os");
 const path = require("path");
 const { spawnSync } = require("child_process");
 const { serve } = require("./serve");
-const { launch, givePicture, expectCanvas, waitFrames } = require("./lib/browser");
+const { launch, givePicture, expectCanvas, waitFrames, switches } = require("./lib/browser");
 
 const build = path.resolve(process.argv[2] || path.join(__dirname, "../../build-web"));
 const runs = Number(process.argv[3] || 1);
@@ -70,25 +70,6 @@ async function playWholeGame(page, shot) {
   await expectCanvas(page, 10, "Enter goes back to the intro picture", ["bmp:intro"]);
   ok("Enter goes back to the intro picture");
 }
-
-// Ways for the page to lose the foreground and get it back: the window's
-// focus, and the page being hidden (another tab) and shown again.
-const switches = {
-  "the focus": {
-    away: () => window.dispatchEvent(new Event("blur")),
-    back: () => window.dispatchEvent(new Event("focus")),
-  },
-  "the page's visibility": {
-    away: () => {
-      Object.defineProperty(document, "hidden", { value: true, configurable: true });
-      document.dispatchEvent(new Event("visibilitychange"));
-    },
-    back: () => {
-      delete document.hidden;
-      document.dispatchEvent(new Event("visibilitychange"));
-    },
-  },
-};
 
 // Resolves once the game has presented nothing for 30 browser frames.
 function settled() {

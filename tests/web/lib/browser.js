@@ -9,14 +9,18 @@ const { chromium } = require("playwright-core");
 const chromiumFlags = ["--headless", "--no-sandbox", "--disable-gpu", "--disable-quic",
   "--no-first-run", "--disable-background-networking", "--disable-component-update", "--disable-sync"];
 
-// A browser with one page, at `width` x `height` CSS pixels.
-async function launch({ width = 640, height = 480, withoutWebAssembly = false } = {}) {
+// A browser with one page, at `width` x `height` CSS pixels, or as the
+// `device` (one of playwright-core's descriptors, touch and all) shows it.
+async function launch({ width = 640, height = 480, withoutWebAssembly = false, device } = {}) {
+  const emulation = { ...device };
+  delete emulation.defaultBrowserType;
   const profile = fs.mkdtempSync(path.join(os.tmpdir(), "vexar-chromium-"));
   const context = await chromium.launchPersistentContext(profile, {
     executablePath: process.env.VEXAR_CHROMIUM || "/usr/bin/chromium",
     headless: true,
     args: chromiumFlags,
     viewport: { width, height },
+    ...emulation,
   });
   const page = context.pages()[0] || (await context.newPage());
   const log = [];
@@ -85,4 +89,23 @@ async function waitFrames(page, count, seconds = 10) {
     { polling: "raf", timeout: seconds * 1000 });
 }
 
-module.exports = { launch, readBmp, givePicture, expectCanvas, saveCanvas, waitFrames };
+// Ways for the page to lose the foreground and get it back: the window's
+// focus, and the page being hidden (another tab) and shown again.
+const switches = {
+  "the focus": {
+    away: () => window.dispatchEvent(new Event("blur")),
+    back: () => window.dispatchEvent(new Event("focus")),
+  },
+  "the page's visibility": {
+    away: () => {
+      Object.defineProperty(document, "hidden", { value: true, configurable: true });
+      document.dispatchEvent(new Event("visibilitychange"));
+    },
+    back: () => {
+      delete document.hidden;
+      document.dispatchEvent(new Event("visibilitychange"));
+    },
+  },
+};
+
+module.exports = { launch, readBmp, givePicture, expectCanvas, saveCanvas, waitFrames, switches };

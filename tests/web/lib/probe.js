@@ -2,7 +2,9 @@
 // X end-to-end tests (tests/e2e/xprobe): "px:X,Y=RRGGBB", "has:X,Y,W,H=RRGGBB",
 // "black:X,Y,W,H", "notblack:X,Y,W,H", "bmp:NAME" (the whole frame equals a
 // picture given with vexarProbe.setPicture) and "sprite:NAME" (somewhere in
-// the frame are the picture's pixels but its magenta colour key, exactly).
+// the frame are the picture's pixels but its magenta colour key, exactly),
+// "cannon:X" (the cannon's left edge is at X; "cannon:*", anywhere) and "shot:X,Y,W,H" (a pixel
+// neither black nor one of cd.bmp's colours: a shot, discs being only those).
 window.vexarProbe = {
   pictures: {},
 
@@ -42,6 +44,8 @@ window.vexarProbe = {
       case "notblack": return this.region(frame, n[0], n[1], n[2], n[3], (c) => c !== 0);
       case "bmp": return this.differences(frame, rest) === 0;
       case "sprite": return this.findSprite(frame, rest) !== null;
+      case "cannon": return place === "*" ? this.cannon(frame) !== null : this.cannon(frame) === n[0];
+      case "shot": return this.region(frame, n[0], n[1], n[2], n[3], (c) => c !== 0 && !this.discColours().has(c));
       default: throw new Error("unknown condition " + condition);
     }
   },
@@ -75,6 +79,26 @@ window.vexarProbe = {
       for (let x = 0; x + picture.width <= frame.width; ++x)
         if (matches((y * frame.width + x) * 4)) return [x, y];
     return null;
+  },
+
+  // The cannon's left edge: 34 pixels left of where its barrel, 30 pixels of
+  // pure blue at row 430, begins; null when there is no cannon.
+  cannon(frame = this.frame()) {
+    let run = 0;
+    for (let x = 0; x < frame.width; ++x) {
+      this.region(frame, x, 430, 1, 1, (c) => { run = c === 0x0000ff ? run + 1 : 0; });
+      if (run === 30) return x - 29 - 34;
+    }
+    return null;
+  },
+
+  discColours() {
+    if (!this.colours) {
+      const rgb = this.pictures.cd.rgb;
+      this.colours = new Set();
+      for (let i = 0; i < rgb.length; i += 3) this.colours.add((rgb[i] << 16) | (rgb[i + 1] << 8) | rgb[i + 2]);
+    }
+    return this.colours;
   },
 
   // The conditions that do not hold now.
