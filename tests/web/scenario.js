@@ -259,15 +259,15 @@ async function expectMessage(page, pattern) {
 }
 
 async function badInput() {
-  await againstServer("intro.bmp missing on the server: the intro is black, the game goes on",
-    { server: { missing: ["intro.bmp"] } }, async (page) => {
+  await againstServer("intro.bmp (packed) missing on the server: the intro is black, the game goes on",
+    { server: { missing: ["intro.bmp.delta.gz"] } }, async (page) => {
       await givePictures(page);
       await page.waitForFunction(() => window.vexarProbe.frames() > 1, null, { timeout: 60000 });
       await expectCanvas(page, 1, "a black intro", ["black:0,0,640,480"]);
       await expectCanvas(page, 10, "then the start picture", ["bmp:start"]);
     });
   for (const [file, pattern] of [["vexar.wasm", /could not download its program/], ["vexar.js", /could not download vexar\.js/],
-    ["cd.bmp", /could not download its pictures/]])
+    ["cd.bmp.delta.gz", /could not download its pictures/]])
     await againstServer(`${file} failing on the server: one message in the page`,
       { server: { broken: [file] } }, async (page) => {
         console.log(`   the page says: "${await expectMessage(page, pattern)}"`);
