@@ -9,7 +9,7 @@ const fs = require("fs");
 const os = require("os");
 const path = require("path");
 const { serve } = require("./serve");
-const { launch, givePicture, expectCanvas } = require("./lib/browser");
+const { launch, givePictures, expectCanvas } = require("./lib/browser");
 
 const build = path.resolve(process.argv[2] || path.join(__dirname, "../../build-web"));
 const pictures = ["intro", "start", "cd"];
@@ -20,21 +20,25 @@ function check(condition, what) {
 }
 
 // The bundle as sw.js lists it, copied to a folder of its own and marked as
-// upload `tag`: vexar.js says its tag, sw.js names its cache after it.
-function upload(tag) {
+// upload `tag`: vexar.js says its tag, sw.js names its cache after it and has
+// its hash. `stale` files are then left as the upload `stale.from` has them,
+// as on a server caught halfway through an upload.
+function upload(tag, stale = { files: [] }) {
   const dir = fs.mkdtempSync(path.join(os.tmpdir(), `vexar-upload-${tag}-`));
   const sw = fs.readFileSync(path.join(build, "sw.js"), "utf8");
   const files = JSON.parse(sw.match(/const FILES = (\[.*\]);/)[1]).filter((name) => name !== "./");
   for (const name of files) fs.copyFileSync(path.join(build, name), path.join(dir, name));
-  fs.appendFileSync(path.join(dir, "vexar.js"), `\nwindow.vexarUpload = "${tag}";\n`);
-  fs.writeFileSync(path.join(dir, "sw.js"), sw.replace(/(const CACHE = "vexar-[^"]*)"/, `$1-${tag}"`));
+  const script = path.join(dir, "vexar.js");
+  fs.appendFileSync(script, `\nwindow.vexarUpload = "${tag}";\n`);
+  fs.writeFileSync(path.join(dir, "sw.js"), sw.replace(/(const CACHE = "vexar-[^"]*)"/, `$1-${tag}"`)
+    .replace(sha256(path.join(build, "vexar.js")), sha256(script)));
+  for (const name of stale.files) fs.copyFileSync(path.join(stale.from, name), path.join(dir, name));
   return dir;
 }
 
 // Opens the page again and waits for the intro.
 async function visit(page, what) {
   await page.reload();
-  for (const name of pictures) await givePicture(page, name, path.join(build, `${name}.bmp`));
   await expectCanvas(page, 60, what, ["bmp:intro"]);
 }
 
@@ -59,16 +63,19 @@ function update(page) {
 }
 
 const cacheNames = (page) => page.evaluate(() => caches.keys());
-const sha256 = (file) => crypto.createHash("sha256").update(fs.readFileSync(file)).digest("hex");
+function sha256(file) {
+  return crypto.createHash("sha256").update(fs.readFileSync(file)).digest("hex");
+}
 
 async function main() {
   const first = upload("first"), second = upload("second"), third = upload("third");
+  const halfway = upload("fourth", { from: second, files: ["vexar.js"] });
   const server = await serve(first);
   const browser = await launch();
   const { page, context } = browser;
   try {
+    await givePictures(page, build);
     await page.goto(server.url);
-    for (const name of pictures) await givePicture(page, name, path.join(build, `${name}.bmp`));
     await expectCanvas(page, 60, "the intro picture", ["bmp:intro"]);
     for (const name of pictures) {
       const read = await page.evaluate(async (n) => {
@@ -78,6 +85,11 @@ async function main() {
       check(read === sha256(path.join(build, `${name}.bmp`)), `${name}.bmp as the game reads it is make_pictures' own`);
     }
     await page.evaluate(() => navigator.serviceWorker.ready);
+    const bytes = server.requests.reduce((sum, name) => sum + fs.statSync(path.join(first, name || "index.html")).size, 0);
+    console.log(`   the first visit asked for: ${server.requests.map((name) => name || "/").join(" ")}: ${bytes} bytes`);
+    const notOnce = ["vexar.wasm", ...pictures.map((name) => `${name}.bmp.delta.gz`)]
+      .filter((name) => server.requests.filter((asked) => asked === name).length !== 1);
+    check(notOnce.length === 0, `the first visit downloads vexar.wasm and the pictures once (not once: ${notOnce.join(" ") || "none"})`);
     const cdp = await context.newCDPSession(page);
     const { installabilityErrors } = await cdp.send("Page.getInstallabilityErrors");
     check(installabilityErrors.length === 0, `installable (${JSON.stringify(installabilityErrors)})`);
@@ -105,19 +117,22 @@ async function main() {
     check(await page.evaluate(() => window.vexarUpload) === "second" && asked.length === 0,
       `the next visit plays the new upload from its cache (asked the server for: ${asked.join(" ") || "nothing"})`);
 
-    server.use(third, { broken: ["vexar.wasm"] });
-    check(await update(page) === "redundant", "an upload whose vexar.wasm fails does not install");
-    await visit(page, "after the failed update");
-    const kept = await cacheNames(page);
-    check(await page.evaluate(() => window.vexarUpload) === "second" && kept.length === 1 &&
-      kept[0].endsWith("-second"), `the last good upload still plays (${kept})`);
+    for (const [dir, broken, what] of [[third, ["vexar.wasm"], "whose vexar.wasm fails"],
+      [halfway, [], "half done (the last upload's vexar.js)"]]) {
+      server.use(dir, { broken });
+      check(await update(page) === "redundant", `an upload ${what} does not install`);
+      await visit(page, `after the failed update, ${what}`);
+      const kept = await cacheNames(page);
+      check(await page.evaluate(() => window.vexarUpload) === "second" && kept.length === 1 &&
+        kept[0].endsWith("-second"), `the last good upload still plays (${kept})`);
+    }
   } catch (error) {
     check(false, error.message);
     console.log(browser.log.join("\n"));
   } finally {
     await browser.close();
     await server.close();
-    for (const dir of [first, second, third]) fs.rmSync(dir, { recursive: true, force: true });
+    for (const dir of [first, second, third, halfway]) fs.rmSync(dir, { recursive: true, force: true });
   }
   console.log(`offline scenario: ${passed} passed, ${failed} failed`);
   process.exit(failed ? 1 : 0);
