@@ -5,7 +5,7 @@
 const path = require("path");
 const { chromium } = require("playwright-core");
 const { serve } = require("./serve");
-const { givePicture, expectCanvas } = require("./lib/browser");
+const { givePictures, expectCanvas } = require("./lib/browser");
 
 const build = path.resolve(process.argv[2] || "build-web");
 let passed = 0, failed = 0;
@@ -15,8 +15,8 @@ async function phone(browser, url, width, height, touch) {
   const context = await browser.newContext({ viewport: { width, height }, hasTouch: touch, isMobile: touch });
   const page = await context.newPage();
   await page.addInitScript({ path: path.join(__dirname, "lib", "probe.js") });
+  await givePictures(page, build);
   await page.goto(url);
-  for (const name of ["intro", "start", "cd"]) await givePicture(page, name, path.join(build, `${name}.bmp`));
   const where = `${width}x${height}`;
   const boxes = await page.evaluate(() => ["Left", "Right", "Fire", "Start"].map((n) => {
     const r = document.querySelector(`button[aria-label=${n}]`).getBoundingClientRect();
