@@ -77,6 +77,9 @@ async function main() {
     await givePictures(page, build);
     await page.goto(server.url);
     await expectCanvas(page, 60, "the intro picture", ["bmp:intro"]);
+    const loaded = await page.evaluate(() => [document.getElementById("percent").textContent,
+      document.getElementById("loading").hidden]);
+    check(loaded[0] === "100 %" && loaded[1], `the download counted up to ${loaded[0]}, then put away`);
     for (const name of pictures) {
       const read = await page.evaluate(async (n) => {
         const digest = await crypto.subtle.digest("SHA-256", window.vexar.FS.readFile(`/vexar/${n}.bmp`));
