@@ -1,12 +1,19 @@
-# Writes DIR/sw.js from TEMPLATE: the bundle's FILES (comma-separated) and a hash of their bytes.
+# Writes DIR/sw.js from TEMPLATE: the bundle's FILES (comma-separated), each one's SHA-256
+# and a hash of them all.
 string(REPLACE "," ";" FILES "${FILES}")
 set(hashes "")
 set(list "")
+set(VEXAR_BUNDLE_HASHES "")
 foreach(name ${FILES})
   file(SHA256 ${DIR}/${name} hash)
   string(APPEND hashes "${name} ${hash}\n")
   string(APPEND list "\"${name}\", ")
+  string(APPEND VEXAR_BUNDLE_HASHES "\n  \"${name}\": \"${hash}\",")
+  if(name STREQUAL "index.html")
+    string(APPEND VEXAR_BUNDLE_HASHES "\n  \"./\": \"${hash}\",")
+  endif()
 endforeach()
+string(APPEND VEXAR_BUNDLE_HASHES "\n")
 string(SHA256 all "${hashes}")
 string(SUBSTRING ${all} 0 16 VEXAR_BUNDLE_HASH)
 set(PROJECT_VERSION ${VERSION})

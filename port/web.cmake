@@ -1,10 +1,8 @@
 # The port in the browser build (emscripten): the web host instead of SDL,
 # stb_image and stb_truetype instead of SDL's BMP loader, FreeType and
 # fontconfig, and the page that loads the program (port/hosts/web/page/).
-set(VEXAR_FONT_FILE /usr/share/fonts/truetype/liberation2/LiberationSans-Regular.ttf)
-if(NOT EXISTS ${VEXAR_FONT_FILE})
-  message(FATAL_ERROR "${VEXAR_FONT_FILE} is missing: install fonts-liberation2")
-endif()
+include(${CMAKE_SOURCE_DIR}/cmake/web_font.cmake)
+vexar_web_font(web_font ${CMAKE_BINARY_DIR}/fonts)
 if(NOT EXISTS /usr/include/stb/stb_image.h)
   message(FATAL_ERROR "/usr/include/stb/stb_image.h is missing: install libstb-dev")
 endif()
@@ -20,15 +18,16 @@ set(VEXAR_WEB_ASYNC_IMPORTS vexar_web_wait_frame vexar_web_wait_event vexar_web_
 list(JOIN VEXAR_WEB_ASYNC_IMPORTS "," VEXAR_WEB_ASYNC_IMPORTS)
 add_library(port_main STATIC src/entry_web.cpp)
 target_link_libraries(port_main PUBLIC port)
+add_dependencies(port_main web_font)
 target_link_options(port_main INTERFACE
   -sASYNCIFY "-sASYNCIFY_IMPORTS=[${VEXAR_WEB_ASYNC_IMPORTS}]"
   -sEXIT_RUNTIME=1 -sALLOW_MEMORY_GROWTH=1 -sENVIRONMENT=web
   -sMODULARIZE=1 -sEXPORT_NAME=createVexar
   -sFORCE_FILESYSTEM=1 "-sEXPORTED_RUNTIME_METHODS=[FS,ENV,addRunDependency,removeRunDependency]"
   "SHELL:--js-library ${CMAKE_CURRENT_SOURCE_DIR}/hosts/web/web_host.js"
-  "SHELL:--embed-file ${VEXAR_FONT_FILE}@/fonts/LiberationSans-Regular.ttf")
+  "SHELL:--embed-file ${CMAKE_BINARY_DIR}/fonts/LiberationSans-Regular.ttf@/fonts/LiberationSans-Regular.ttf")
 set_property(TARGET port_main APPEND PROPERTY INTERFACE_LINK_DEPENDS
-  ${CMAKE_CURRENT_SOURCE_DIR}/hosts/web/web_host.js)
+  ${CMAKE_CURRENT_SOURCE_DIR}/hosts/web/web_host.js ${CMAKE_BINARY_DIR}/fonts/LiberationSans-Regular.ttf)
 
 # The page, beside the program and its pictures.
 file(GLOB VEXAR_PAGE_FILES CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/hosts/web/page/*)

@@ -13,6 +13,7 @@ packages=(
   weston  # the Wayland compositor of the Wayland end-to-end test
   g++-mingw-w64-x86-64
   clang libclang-rt-14-dev
+  fonttools  # cuts the browser build's font
   libstb-dev dpkg-dev desktop-file-utils unzip  # the pictures' files; the packages and their checks
   "$@"
 )

@@ -8,7 +8,7 @@ const os = require("os");
 const path = require("path");
 const { spawnSync } = require("child_process");
 const { serve } = require("./serve");
-const { launch, givePicture, expectCanvas, waitFrames, switches } = require("./lib/browser");
+const { launch, givePictures, expectCanvas, waitFrames, switches } = require("./lib/browser");
 
 const build = path.resolve(process.argv[2] || path.join(__dirname, "../../build-web"));
 const runs = Number(process.argv[3] || 1);
@@ -28,10 +28,6 @@ const playField = ["has:10,10,120,16=0000ff", "has:10,30,120,16=0000ff", "has:10
 async function pageText(page) {
   return page.evaluate(() => document.getElementById("notice").hidden ? "" :
     document.getElementById("message").textContent);
-}
-
-async function givePictures(page) {
-  for (const name of ["intro", "start", "cd"]) await givePicture(page, name, path.join(build, `${name}.bmp`));
 }
 
 async function playWholeGame(page, shot) {
@@ -137,7 +133,6 @@ async function pageControls(page) {
 async function scenario(run) {
   const shot = (name) => path.join(shots, run === 1 ? `${name}.png` : `run${run}-${name}.png`);
   await onPage({}, async (page) => {
-    await givePictures(page);
     await playWholeGame(page, shot);
     await endAndRestart(page);
     await pageControls(page);
@@ -174,7 +169,6 @@ function desktop(environment) {
 async function exitOrder() {
   const native = desktop({});
   await againstServer("the exit destructors", { url: "?VEXAR_TRACE=/vexar/trace" }, async (page) => {
-    await givePictures(page);
     await expectCanvas(page, 60, "the intro picture", ["bmp:intro"]);
     await page.keyboard.press("Escape");
     await page.waitForFunction(() => window.vexarTrace !== undefined, null, { timeout: 10000 });
@@ -213,6 +207,7 @@ async function onPage(options, body) {
   const server = await serve(build, options.server);
   const browser = await launch(options.browser);
   try {
+    await givePictures(browser.page, build);
     await browser.page.goto(server.url + (options.url || ""));
     await body(browser.page);
   } catch (error) {
@@ -240,15 +235,14 @@ async function expectMessage(page, pattern) {
 }
 
 async function badInput() {
-  await againstServer("intro.bmp missing on the server: the intro is black, the game goes on",
-    { server: { missing: ["intro.bmp"] } }, async (page) => {
-      await givePictures(page);
-      await page.waitForFunction(() => window.vexarProbe.frames() > 1, null, { timeout: 60000 });
+  await againstServer("intro.bmp (packed) missing on the server: the intro is black, the game goes on",
+    { server: { missing: ["intro.bmp.delta.gz"] } }, async (page) => {
+        await page.waitForFunction(() => window.vexarProbe.frames() > 1, null, { timeout: 60000 });
       await expectCanvas(page, 1, "a black intro", ["black:0,0,640,480"]);
       await expectCanvas(page, 10, "then the start picture", ["bmp:start"]);
     });
   for (const [file, pattern] of [["vexar.wasm", /could not download its program/], ["vexar.js", /could not download vexar\.js/],
-    ["cd.bmp", /could not download its pictures/]])
+    ["cd.bmp.delta.gz", /could not download its pictures/]])
     await againstServer(`${file} failing on the server: one message in the page`,
       { server: { broken: [file] } }, async (page) => {
         console.log(`   the page says: "${await expectMessage(page, pattern)}"`);

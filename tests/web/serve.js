@@ -1,8 +1,9 @@
 // A small static file server for the browser build, on 127.0.0.1 only.
 // As a program: node serve.js DIR [PORT]   (default port 8016)
 // As a module: serve(dir, {port, missing, broken}) resolves to {url, close,
-// requests}; `missing` files answer 404 and `broken` ones 500, to test how the
-// page takes a server that lacks a file or fails.
+// requests, use}; `missing` files answer 404 and `broken` ones 500, to test how
+// the page takes a server that lacks a file or fails; use(dir, {missing,
+// broken}) serves another folder from the next request on, as a new upload.
 "use strict";
 const http = require("http");
 const fs = require("fs");
@@ -15,13 +16,18 @@ const types = {
   ".wasm": "application/wasm",
   ".bmp": "image/bmp",
   ".png": "image/png",
+  ".gz": "application/gzip",
   ".webmanifest": "application/manifest+json",
 };
 
 function serve(dir, options = {}) {
-  const root = path.resolve(dir);
-  const missing = new Set(options.missing || []);
-  const broken = new Set(options.broken || []);
+  let root, missing, broken;
+  const use = (folder, { missing: m = [], broken: b = [] } = {}) => {
+    root = path.resolve(folder);
+    missing = new Set(m);
+    broken = new Set(b);
+  };
+  use(dir, options);
   const requests = [];
   const server = http.createServer((request, response) => {
     const name = decodeURIComponent(new URL(request.url, "http://x").pathname).replace(/^\/+/, "");
@@ -55,6 +61,7 @@ function serve(dir, options = {}) {
       resolve({
         url: `http://127.0.0.1:${server.address().port}/`,
         requests,
+        use,
         close: () => new Promise((done) => server.close(done)),
       });
     });

@@ -8,7 +8,7 @@
 const path = require("path");
 const { devices } = require("playwright-core");
 const { serve } = require("./serve");
-const { launch, givePicture, expectCanvas, waitFrames, switches } = require("./lib/browser");
+const { launch, givePictures, expectCanvas, waitFrames, switches } = require("./lib/browser");
 const { Fingers, centre } = require("./lib/touch");
 
 const build = path.resolve(process.argv[2] || path.join(__dirname, "../../build-web"));
@@ -198,9 +198,9 @@ async function phone(server, orientation, device) {
   const browser = await launch({ device });
   const { page } = browser;
   try {
+    await givePictures(page, build);
     await page.goto(server.url);
     const url = page.url();
-    for (const name of ["intro", "start", "cd"]) await givePicture(page, name, path.join(build, `${name}.bmp`));
     await page.waitForFunction(() => document.documentElement.classList.contains("touch"));
     await expectCanvas(page, 60, "the start picture", ["bmp:start"]);
     await page.evaluate(() => { window.vexarSeen = window.vexar; });

@@ -61,6 +61,17 @@ async function givePicture(page, name, file) {
     [name, bmp.width, bmp.height, bmp.base64]);
 }
 
+// The game's three pictures from `dir`, in every page opened from now on, from
+// its start: a page that loads fast shows the intro before a test could hand
+// them over once it has opened.
+async function givePictures(page, dir) {
+  for (const name of ["intro", "start", "cd"]) {
+    const bmp = readBmp(path.join(dir, `${name}.bmp`));
+    await page.addInitScript(([n, w, h, b]) => window.vexarProbe.setPicture(n, w, h, b),
+      [name, bmp.width, bmp.height, bmp.base64]);
+  }
+}
+
 // Waits until every condition holds on the canvas, checking at each browser
 // frame; throws with the unmet ones after `seconds`.
 async function expectCanvas(page, seconds, what, conditions, { save } = {}) {
@@ -108,4 +119,4 @@ const switches = {
   },
 };
 
-module.exports = { launch, readBmp, givePicture, expectCanvas, saveCanvas, waitFrames, switches };
+module.exports = { launch, readBmp, givePicture, givePictures, expectCanvas, saveCanvas, waitFrames, switches };

@@ -1,10 +1,12 @@
-// The browser build's font renderer (stb_truetype over the Liberation Sans
-// files): the desktop's face, cell and advances (FreeType's), its own glyphs.
+// The browser build's font renderer (stb_truetype over Liberation Sans as the
+// browser build carries it, cut to the game's characters): the desktop's face,
+// cell and advances (FreeType's on the whole font), the whole font's outlines.
 #include <ft2build.h>
 #include FT_FREETYPE_H
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <vector>
 
 #include "port/src/font_renderer.h"
 
@@ -27,23 +29,46 @@ TEST(StbFonts, EveryFamilyIsLiberationSansWithItsWindowsMetrics) {
         EXPECT_EQ(units.ascent, 1854);   // usWinAscent
         EXPECT_EQ(units.descent, 434);   // usWinDescent
     }
+    // The browser build carries the regular face only.
     auto bold = Open("Arial", true);
     ASSERT_NE(bold, nullptr);
-    EXPECT_EQ(bold->Style(), "Bold");
+    EXPECT_EQ(bold->Style(), "Regular");
+}
+
+// What the game can draw: Latin-1's printable characters and Windows-1252's others.
+std::vector<uint32_t> GameCharacters() {
+    std::vector<uint32_t> all = {0x152, 0x153, 0x160, 0x161, 0x178, 0x17D, 0x17E, 0x192, 0x2C6, 0x2DC,
+                                 0x2013, 0x2014, 0x2018, 0x2019, 0x201A, 0x201C, 0x201D, 0x201E,
+                                 0x2020, 0x2021, 0x2022, 0x2026, 0x2030, 0x2039, 0x203A, 0x20AC, 0x2122};
+    for (uint32_t c = 0x20; c <= 0xFF; ++c)
+        if (c < 0x7F || c >= 0xA0) all.push_back(c);
+    return all;
+}
+
+// An unhinted FreeType rendering: the outline as the file has it.
+std::vector<uint8_t> Outline(FT_Face face, uint32_t c) {
+    EXPECT_EQ(FT_Load_Char(face, c, FT_LOAD_NO_HINTING | FT_LOAD_RENDER), 0);
+    const FT_Bitmap& b = face->glyph->bitmap;
+    std::vector<uint8_t> pixels(b.buffer, b.buffer + static_cast<size_t>(b.rows) * b.pitch);
+    pixels.push_back(static_cast<uint8_t>(face->glyph->bitmap_left));
+    pixels.push_back(static_cast<uint8_t>(face->glyph->bitmap_top));
+    return pixels;
 }
 
 TEST(StbFonts, AdvancesAreFreeTypesAtEverySize) {
     FT_Library library = nullptr;
     ASSERT_EQ(FT_Init_FreeType(&library), 0);
-    FT_Face ft = nullptr;
-    ASSERT_EQ(FT_New_Face(library, VEXAR_FONT_DIR "/LiberationSans-Regular.ttf", 0, &ft), 0);
+    FT_Face ft = nullptr, cut = nullptr;
+    ASSERT_EQ(FT_New_Face(library, VEXAR_WHOLE_FONT, 0, &ft), 0);
+    ASSERT_EQ(FT_New_Face(library, VEXAR_FONT_DIR "/LiberationSans-Regular.ttf", 0, &cut), 0);
     auto face = Open("Arial");
     ASSERT_NE(face, nullptr);
     int wrong = 0;
     for (int size = 6; size <= 120; ++size) {
         ASSERT_TRUE(face->SetPixelSize(size));
         FT_Set_Pixel_Sizes(ft, 0, size);
-        for (uint32_t c = 0x20; c <= 0xFF; ++c) {
+        FT_Set_Pixel_Sizes(cut, 0, size);
+        for (uint32_t c : GameCharacters()) {
             port::Glyph glyph;
             face->Render(c, false, &glyph);
             ASSERT_EQ(FT_Load_Char(ft, c, FT_LOAD_TARGET_NORMAL), 0);
@@ -51,8 +76,12 @@ TEST(StbFonts, AdvancesAreFreeTypesAtEverySize) {
             if (glyph.advance != expected && wrong++ < 5)
                 ADD_FAILURE() << "U+" << std::hex << c << std::dec << " at " << size << " px: "
                               << glyph.advance << ", FreeType " << expected;
+            if (size % 17 == 0 && Outline(cut, c) != Outline(ft, c) && wrong++ < 5)
+                ADD_FAILURE() << "U+" << std::hex << c << std::dec << " at " << size
+                              << " px: not the whole font's outline";
         }
     }
+    FT_Done_Face(cut);
     FT_Done_Face(ft);
     FT_Done_FreeType(library);
 }
