@@ -25,9 +25,11 @@ target_link_options(port_main INTERFACE
   -sMODULARIZE=1 -sEXPORT_NAME=createVexar
   -sFORCE_FILESYSTEM=1 "-sEXPORTED_RUNTIME_METHODS=[FS,ENV,addRunDependency,removeRunDependency]"
   "SHELL:--js-library ${CMAKE_CURRENT_SOURCE_DIR}/hosts/web/web_host.js"
+  "SHELL:--js-library ${CMAKE_CURRENT_SOURCE_DIR}/hosts/web/web_pads.js"
   "SHELL:--embed-file ${CMAKE_BINARY_DIR}/fonts/LiberationSans-Regular.ttf@/fonts/LiberationSans-Regular.ttf")
 set_property(TARGET port_main APPEND PROPERTY INTERFACE_LINK_DEPENDS
-  ${CMAKE_CURRENT_SOURCE_DIR}/hosts/web/web_host.js ${CMAKE_BINARY_DIR}/fonts/LiberationSans-Regular.ttf)
+  ${CMAKE_CURRENT_SOURCE_DIR}/hosts/web/web_host.js ${CMAKE_CURRENT_SOURCE_DIR}/hosts/web/web_pads.js
+  ${CMAKE_BINARY_DIR}/fonts/LiberationSans-Regular.ttf)
 
 # The page, beside the program and its pictures.
 file(GLOB VEXAR_PAGE_FILES CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/hosts/web/page/*)

@@ -43,6 +43,7 @@ case "$action" in
       node tests/web/scenario.js build-web "${2:-1}"
       node tests/web/offline.js build-web
       node tests/web/touch.js build-web
+      node tests/web/gamepad.js build-web
     else
       node tests/web/bench.js build-web "${2:-600}"
     fi ;;

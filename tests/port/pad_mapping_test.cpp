@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "port/hosts/pad_mapping.h"
+#include "tests/port/lib/key_changes.h"
 
 namespace {
 
@@ -12,15 +13,6 @@ using port::KeySources;
 using port::PadMapping;
 using port::PadState;
 constexpr int kPad = 2, kOtherPad = 3;
-
-std::string Text(const std::vector<KeySources::Change>& changes) {
-    std::string text;
-    for (const KeySources::Change& c : changes) {
-        if (!text.empty()) text += ' ';
-        text += (c.down ? (c.repeat ? "*" : "+") : "-") + std::to_string(c.key.scanCode);
-    }
-    return text;
-}
 
 struct Pads {
     KeySources keys;
@@ -31,7 +23,7 @@ struct Pads {
         state.buttons = buttons;
         state.stickX = x;
         mapping.Update(source, state, now, &keys, &out);
-        return Text(out);
+        return KeyText(out);
     }
 };
 
@@ -58,7 +50,7 @@ TEST(PadMappingTest, TwoPadsHoldOneKeyTillTheLastLetsGoOrGoesAway) {
     EXPECT_EQ(p.Set(kPad, 0, 0, 2), "");
     std::vector<KeySources::Change> out;
     p.mapping.Remove(kOtherPad, &p.keys, &out);
-    EXPECT_EQ(Text(out), "-205");
+    EXPECT_EQ(KeyText(out), "-205");
 }
 
 TEST(PadMappingTest, BackIsEscapeOnlyHeldASecondOrPressedTwice) {

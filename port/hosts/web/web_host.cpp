@@ -14,6 +14,7 @@
 
 #include "port/hosts/key_sources.h"
 #include "port/hosts/web/web_keys.h"
+#include "port/hosts/web/web_pads.h"
 #include "port/src/core.h"
 #include "port/src/host.h"
 
@@ -40,6 +41,7 @@ enum PageEvent { kNone, kKeyDown, kKeyUp, kFocusGained, kFocusLost };
 struct State {
     bool open = false;
     KeySources keys;  // the keys down, as the events taken so far say
+    Pads pads;        // the page's game controllers, as last read
     std::deque<HostEvent> events;
     std::vector<uint8_t> rgba;  // the frame as the canvas takes it
     double start = emscripten_get_now();
@@ -126,7 +128,15 @@ bool IsKeyDown(int scanCode) { return S().keys.Held(scanCode); }
 
 uint64_t Now() { return static_cast<uint64_t>((emscripten_get_now() - S().start) * 1000); }
 
-void WaitVerticalBlank() { vexar_web_wait_frame(); }
+// The pads are read once a frame, as the browser updates them.
+void WaitVerticalBlank() {
+    vexar_web_wait_frame();
+    State& s = S();
+    if (!s.open) return;
+    std::vector<KeySources::Change> changes;
+    s.pads.Poll(Now(), &s.keys, &changes);
+    Queue(changes, false);
+}
 
 // ---- Window and frames -----------------------------------------------------------
 
@@ -144,6 +154,7 @@ void CloseWindow() {
     s.open = false;
     s.events.clear();
     s.keys = KeySources();
+    s.pads = Pads();
 }
 
 void Reset() { CloseWindow(); }
