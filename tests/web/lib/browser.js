@@ -9,14 +9,16 @@ const { chromium } = require("playwright-core");
 const chromiumFlags = ["--headless", "--no-sandbox", "--disable-gpu", "--disable-quic",
   "--no-first-run", "--disable-background-networking", "--disable-component-update", "--disable-sync"];
 
-// A browser with one page, at `width` x `height` CSS pixels.
-async function launch({ width = 640, height = 480, withoutWebAssembly = false } = {}) {
+// A browser with one page, at `width` x `height` CSS pixels; `serviceWorkers`
+// "block" keeps the page's service worker from starting.
+async function launch({ width = 640, height = 480, withoutWebAssembly = false, serviceWorkers = "allow" } = {}) {
   const profile = fs.mkdtempSync(path.join(os.tmpdir(), "vexar-chromium-"));
   const context = await chromium.launchPersistentContext(profile, {
     executablePath: process.env.VEXAR_CHROMIUM || "/usr/bin/chromium",
     headless: true,
     args: chromiumFlags,
     viewport: { width, height },
+    serviceWorkers,
   });
   const page = context.pages()[0] || (await context.newPage());
   const log = [];
