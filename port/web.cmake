@@ -16,11 +16,26 @@ target_compile_definitions(port PRIVATE VEXAR_FONT_DIR="/fonts")
 
 set(VEXAR_WEB_ASYNC_IMPORTS vexar_web_wait_frame vexar_web_wait_event vexar_web_message_box)
 list(JOIN VEXAR_WEB_ASYNC_IMPORTS "," VEXAR_WEB_ASYNC_IMPORTS)
+# Only the functions that can be on the stack in those waits are instrumented:
+# the host's waits, the port's Flip, message waits and message box, and their
+# callers up to main (the game's loop, the set-up boxes, the sockets' box in a
+# global constructor). Names as after inlining, and as before it (where a
+# pattern matches nothing the linker warns, harmlessly), so that a change in
+# what gets inlined keeps every caller. Calls through the host table, the
+# DirectDraw interfaces and the frame callback are not followed by the
+# analysis: a new wait elsewhere must be added here.
+set(VEXAR_WEB_ASYNC_FUNCTIONS main __wasm_call_ctors WinMain* *GameMain* *Engine::Create*
+  *Engine::RunLoop* *Engine::WaitForFrame* *Display::SetUp* *Display::Flip* *ShowSetUpError*
+  *StartSockets* MessageBoxA* GetMessageA* WaitMessage* MsgWaitForMultipleObjects* *::WaitFor*
+  *Surface::Flip* *WaitVerticalBlank* *::WaitEvent* *ShowMessageBox*)
+list(JOIN VEXAR_WEB_ASYNC_FUNCTIONS "\", \"" VEXAR_WEB_ASYNC_FUNCTIONS)
+set(VEXAR_WEB_ASYNC_LIST ${CMAKE_CURRENT_BINARY_DIR}/asyncify-only.json)
+file(WRITE ${VEXAR_WEB_ASYNC_LIST} "[\"${VEXAR_WEB_ASYNC_FUNCTIONS}\"]\n")
 add_library(port_main STATIC src/entry_web.cpp)
 target_link_libraries(port_main PUBLIC port)
 add_dependencies(port_main web_font)
 target_link_options(port_main INTERFACE
-  -sASYNCIFY "-sASYNCIFY_IMPORTS=[${VEXAR_WEB_ASYNC_IMPORTS}]"
+  -sASYNCIFY "-sASYNCIFY_IMPORTS=[${VEXAR_WEB_ASYNC_IMPORTS}]" -sASYNCIFY_ONLY=@${VEXAR_WEB_ASYNC_LIST}
   -sEXIT_RUNTIME=1 -sALLOW_MEMORY_GROWTH=1 -sENVIRONMENT=web
   -sMODULARIZE=1 -sEXPORT_NAME=createVexar
   -sFORCE_FILESYSTEM=1 "-sEXPORTED_RUNTIME_METHODS=[FS,ENV,addRunDependency,removeRunDependency]"
@@ -29,7 +44,7 @@ target_link_options(port_main INTERFACE
   "SHELL:--embed-file ${CMAKE_BINARY_DIR}/fonts/LiberationSans-Regular.ttf@/fonts/LiberationSans-Regular.ttf")
 set_property(TARGET port_main APPEND PROPERTY INTERFACE_LINK_DEPENDS
   ${CMAKE_CURRENT_SOURCE_DIR}/hosts/web/web_host.js ${CMAKE_CURRENT_SOURCE_DIR}/hosts/web/web_pads.js
-  ${CMAKE_BINARY_DIR}/fonts/LiberationSans-Regular.ttf)
+  ${CMAKE_BINARY_DIR}/fonts/LiberationSans-Regular.ttf ${VEXAR_WEB_ASYNC_LIST})
 
 # The page, beside the program and its pictures.
 file(GLOB VEXAR_PAGE_FILES CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/hosts/web/page/*)

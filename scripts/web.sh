@@ -5,14 +5,17 @@
 #   scripts/web.sh                build only
 #   scripts/web.sh serve [PORT]   serve build-web/ on http://127.0.0.1:PORT/ (default 8016)
 #   scripts/web.sh test [RUNS]    the browser scenario in headless Chromium, RUNS times in a row
-#   scripts/web.sh bench [FRAMES] download sizes, time to the first frame, cost of a play frame
+#   scripts/web.sh bench [FRAMES [OTHER_BUILD_WEB_DIR...]]
+#                                 download sizes, time to the first frame, cost of a play frame,
+#                                 Chromium's processor use beside the Linux build's (scripts/cpu-use.sh);
+#                                 other bundles, such as an older build, in columns beside this one
 #   scripts/web.sh dist           build-web/vexar-VERSION-web.zip, the bundle for a static host
 set -euo pipefail
 cd "$(dirname "$0")/.."
 action=${1:-build}
 case "$action" in
   build | serve | test | bench | dist) ;;
-  *) echo "usage: scripts/web.sh [serve [PORT] | test [RUNS] | bench [FRAMES] | dist]" >&2; exit 2 ;;
+  *) echo "usage: scripts/web.sh [serve [PORT] | test [RUNS] | bench [FRAMES [DIR...]] | dist]" >&2; exit 2 ;;
 esac
 
 # The browser build's compiler and the browser of its test; npm may come from
@@ -45,6 +48,9 @@ case "$action" in
       node tests/web/touch.js build-web
       node tests/web/gamepad.js build-web
     else
-      node tests/web/bench.js build-web "${2:-600}"
+      uptime
+      node tests/web/bench.js build-web "${2:-600}" "${@:3}"
+      echo "== The Linux build, for comparison"
+      scripts/cpu-use.sh 6
     fi ;;
 esac

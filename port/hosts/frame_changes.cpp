@@ -4,6 +4,22 @@
 #include <cstring>
 
 namespace port {
+namespace {
+
+// Eight bytes at a time: some C libraries' memcmp (emscripten's) goes byte by byte.
+bool SameBytes(const uint8_t* a, const uint8_t* b, size_t bytes) {
+    size_t i = 0;
+    for (uint64_t x, y; i + 8 <= bytes; i += 8) {
+        std::memcpy(&x, a + i, 8);
+        std::memcpy(&y, b + i, 8);
+        if (x != y) return false;
+    }
+    for (; i < bytes; ++i)
+        if (a[i] != b[i]) return false;
+    return true;
+}
+
+}  // namespace
 
 bool FrameChanges::TileChanged(const uint8_t* pixels, int pitch, int x0, int y0, int x1,
                                int y1) const {
@@ -11,8 +27,8 @@ bool FrameChanges::TileChanged(const uint8_t* pixels, int pitch, int x0, int y0,
     const size_t offset = static_cast<size_t>(x0) * bytesPerPixel_;
     const size_t bytes = static_cast<size_t>(x1 - x0) * bytesPerPixel_;
     for (int y = y0; y < y1; ++y)
-        if (std::memcmp(pixels + static_cast<size_t>(y) * pitch + offset,
-                        last_.data() + y * rowBytes + offset, bytes) != 0)
+        if (!SameBytes(pixels + static_cast<size_t>(y) * pitch + offset,
+                       last_.data() + y * rowBytes + offset, bytes))
             return true;
     return false;
 }

@@ -1,48 +1,93 @@
-// Figures of the browser build, printed: what the page downloads, the time
-// from opening the page to the first intro frame, and what a play frame costs
-// the page (the time the program runs between two vertical blanks, measured in
-// the page), median over at least FRAMES play frames of whole games.
-// Usage: node bench.js BUILD_WEB_DIR [FRAMES]   (default 600)
+// Figures of the browser build, printed, one column per bundle (to set a
+// new build beside an old one, measured in the same run):
+// - what a first visit downloads, per file;
+// - the time from opening the page to the first intro frame, on this
+//   machine's loopback and at 1.6 Mbit/s with 150 ms latency (DevTools'
+//   network throttling, which holds for the page's requests but not for a
+//   service worker's: the throttled visit runs without one);
+// - what a play frame costs the page (the time the program runs between two
+//   vertical blanks, measured in the page), over at least FRAMES play frames;
+// - the processor use of all of Chromium's processes (headless, no GPU) on
+//   the play scene, on the static start picture and on a blank page.
+// Usage: node bench.js BUILD_WEB_DIR [FRAMES [OTHER_BUILD_WEB_DIR...]]   (default 600)
 "use strict";
 const fs = require("fs");
 const path = require("path");
 const { serve } = require("./serve");
-const { launch, givePicture, expectCanvas } = require("./lib/browser");
+const { launch, givePictures, expectCanvas } = require("./lib/browser");
+const { treeTicks, secondsUsed } = require("./lib/processes");
 
-const build = path.resolve(process.argv[2] || path.join(__dirname, "../../build-web"));
+const builds = [process.argv[2] || path.join(__dirname, "../../build-web"), ...process.argv.slice(4)]
+  .map((dir) => path.resolve(dir));
 const wanted = Number(process.argv[3] || 600);
+const cpuSeconds = 6;  // of each scene, for the processor figures
+const slow = { offline: false, latency: 150, downloadThroughput: 200000, uploadThroughput: 200000 };
+
+const playField = ["px:100,470=c8c8c8"];
+const stats = ["px:320,470=b4b4b4", "px:5,240=b4b4b4", "has:70,200,300,80=ff0000"];
+const sleep = (ms) => new Promise((done) => setTimeout(done, ms));
 
 function quantile(sorted, q) {
   return sorted[Math.min(sorted.length - 1, Math.floor(q * sorted.length))];
 }
 
-async function firstIntro(server) {
-  const browser = await launch();
+// Milliseconds from opening the page to the intro's first frame, and the
+// files the page asked for.
+async function firstIntro(build, server, network) {
+  const browser = await launch({ serviceWorkers: network ? "block" : "allow" });
   try {
+    if (network) {
+      const session = await browser.context.newCDPSession(browser.page);
+      await session.send("Network.enable");
+      await session.send("Network.emulateNetworkConditions", network);
+    }
+    const from = server.requests.length;
+    await givePictures(browser.page, build);
     await browser.page.goto(server.url);
-    await givePicture(browser.page, "intro", path.join(build, "intro.bmp"));
-    await expectCanvas(browser.page, 60, "the intro picture", ["bmp:intro"]);
-    return await browser.page.evaluate(() => performance.now());
+    await expectCanvas(browser.page, 120, "the intro picture", ["bmp:intro"]);
+    const ms = await browser.page.evaluate(() => performance.now());
+    return { ms, files: [...new Set(server.requests.slice(from))] };
   } finally {
     await browser.close();
   }
 }
 
-// Plays games (Enter, nobody at the controls, until the statistics screen)
-// and keeps the costs of the frames in between.
-async function playFrames(server) {
+// Percent of one core that the browser's processes use over `seconds`,
+// the page left alone meanwhile (no checks on its canvas).
+async function browserUse(seconds) {
+  const before = treeTicks(process.pid);
+  const start = Date.now();
+  await sleep(seconds * 1000);
+  const used = secondsUsed(before, treeTicks(process.pid));
+  return { percent: (100 * used.seconds) / ((Date.now() - start) / 1000), processes: used.processes };
+}
+
+// Plays games (Enter, nobody at the controls, until the statistics screen):
+// the costs of the frames in between, and the browser's processor use over
+// a second of each game's play field.
+async function play(build, server) {
   const browser = await launch();
   const { page } = browser;
   const costs = [];
+  let used = 0, measured = 0, processes = 0;
   try {
+    await givePictures(page, build);
     await page.goto(server.url);
-    await givePicture(page, "start", path.join(build, "start.bmp"));
     await expectCanvas(page, 60, "the start picture", ["bmp:start"]);
-    const stats = ["px:320,470=b4b4b4", "px:5,240=b4b4b4", "has:70,200,300,80=ff0000"];
-    while (costs.length < wanted) {
+    await sleep(1000);
+    const still = await browserUse(cpuSeconds);
+    while (costs.length < wanted || measured < cpuSeconds) {
       await page.keyboard.press("Enter");
-      await expectCanvas(page, 10, "the play field", ["px:100,470=c8c8c8"]);
+      await expectCanvas(page, 10, "the play field", playField);
       const from = await page.evaluate(() => window.vexar.frameCosts.length);
+      if (measured < cpuSeconds) {
+        const slice = await browserUse(1);
+        // Still the play field: the statistics screen has no black left.
+        await expectCanvas(page, 1, "the play field still", ["has:0,100,640,300=000000"]);
+        used += slice.percent;
+        processes = slice.processes;
+        measured += 1;
+      }
       await expectCanvas(page, 120, "the statistics screen", stats);
       // The last few frames before the check are the statistics screen's.
       const to = (await page.evaluate(() => window.vexar.frameCosts.length)) - 5;
@@ -50,28 +95,65 @@ async function playFrames(server) {
       await page.keyboard.press("Enter");
       await expectCanvas(page, 60, "back to the start picture", ["bmp:start"]);
     }
+    return { costs: costs.sort((a, b) => a - b), play: used / measured, still: still.percent, processes };
   } finally {
     await browser.close();
   }
-  return costs;
+}
+
+async function blankPage() {
+  const browser = await launch();
+  try {
+    await browser.page.goto("about:blank");
+    await sleep(1000);
+    return (await browserUse(cpuSeconds / 2)).percent;
+  } finally {
+    await browser.close();
+  }
+}
+
+async function measure(build) {
+  const server = await serve(build);
+  try {
+    const quick = await firstIntro(build, server, null);
+    const throttled = await firstIntro(build, server, slow);
+    const sizes = new Map(quick.files.map((name) => {
+      const file = path.join(build, name || "index.html");
+      return [name || "index.html", fs.existsSync(file) ? fs.statSync(file).size : 0];
+    }));
+    return { sizes, quick: quick.ms, throttled: throttled.ms, ...(await play(build, server)) };
+  } finally {
+    await server.close();
+  }
+}
+
+function table(rows, columns) {
+  const width = Math.max(...rows.map(([label]) => label.length));
+  console.log(`${"".padEnd(width)}  ${columns.map((c) => c.padStart(16)).join("")}`);
+  for (const [label, ...cells] of rows) console.log(`${label.padEnd(width)}  ${cells.map((c) => String(c).padStart(16)).join("")}`);
 }
 
 (async () => {
-  const server = await serve(build);
-  const opened = await firstIntro(server);
-  const sizes = [...new Set(server.requests)].map((name) => {
-    const file = path.join(build, name || "index.html");
-    return [name || "index.html", fs.existsSync(file) ? fs.statSync(file).size : 0];
-  });
-  console.log("what the page downloads:");
-  for (const [name, size] of sizes) console.log(`  ${name.padEnd(12)} ${String(size).padStart(9)} bytes`);
-  console.log(`  ${"total".padEnd(12)} ${String(sizes.reduce((a, [, s]) => a + s, 0)).padStart(9)} bytes`);
-  console.log(`opening the page to the first intro frame: ${Math.round(opened)} ms`);
-  const costs = (await playFrames(server)).sort((a, b) => a - b);
-  console.log(`play frame, time the program runs (ms), ${costs.length} frames: median ` +
-    `${quantile(costs, 0.5).toFixed(3)}, 90th percentile ${quantile(costs, 0.9).toFixed(3)}, ` +
-    `max ${costs[costs.length - 1].toFixed(3)}`);
-  await server.close();
+  const results = [];
+  for (const build of builds) results.push(await measure(build));
+  const blank = await blankPage();
+  const names = [...new Set(results.flatMap((r) => [...r.sizes.keys()]))];
+  const per = (f) => results.map(f);
+  const ms = (n) => `${Math.round(n)} ms`;
+  const rows = [
+    ...names.map((n) => [`first visit: ${n} (bytes)`, ...per((r) => (r.sizes.has(n) ? r.sizes.get(n) : "-"))]),
+    ["first visit: total (bytes)", ...per((r) => [...r.sizes.values()].reduce((a, b) => a + b, 0))],
+    ["to the first intro frame, loopback", ...per((r) => ms(r.quick))],
+    ["to the first intro frame, 1.6 Mbit/s 150 ms, no service worker", ...per((r) => ms(r.throttled))],
+    ["play frame (ms): median", ...per((r) => quantile(r.costs, 0.5).toFixed(3))],
+    ["play frame (ms): 90th percentile", ...per((r) => quantile(r.costs, 0.9).toFixed(3))],
+    ["play frame (ms): max", ...per((r) => r.costs[r.costs.length - 1].toFixed(3))],
+    ["play frames measured", ...per((r) => r.costs.length)],
+    [`Chromium, all ${results[0].processes} processes: play scene (% of one core)`, ...per((r) => r.play.toFixed(1))],
+    ["Chromium, all processes: start picture (% of one core)", ...per((r) => r.still.toFixed(1))],
+  ];
+  table(rows, builds.map((b) => path.relative(process.cwd(), b) || b));
+  console.log(`Chromium, all processes, on a blank page: ${blank.toFixed(1)} % of one core`);
 })().catch((error) => {
   console.log(`bench: ${error.message}`);
   process.exit(1);

@@ -8,11 +8,11 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
-#include <cstring>
 #include <deque>
 #include <vector>
 
 #include "port/hosts/key_sources.h"
+#include "port/hosts/web/web_frame.h"
 #include "port/hosts/web/web_keys.h"
 #include "port/hosts/web/web_pads.h"
 #include "port/src/core.h"
@@ -21,7 +21,7 @@
 extern "C" {
 int vexar_web_open(const char* title);
 void vexar_web_close();
-void vexar_web_present(const uint8_t* rgba, int width, int height);
+void vexar_web_present(const uint8_t* rgba, int width, int height, const int* parts, int count);
 int vexar_web_next_event(char* code, int codeSize, int* flags);
 void vexar_web_wait_frame();
 void vexar_web_wait_event(double millis);
@@ -43,7 +43,8 @@ struct State {
     KeySources keys;  // the keys down, as the events taken so far say
     Pads pads;        // the page's game controllers, as last read
     std::deque<HostEvent> events;
-    std::vector<uint8_t> rgba;  // the frame as the canvas takes it
+    WebFrame frame;          // the frame as the canvas shows it
+    std::vector<int> parts;  // what changed in it, for the page
     double start = emscripten_get_now();
 };
 
@@ -144,6 +145,7 @@ bool OpenWindow(const char* title, int /*width*/, int /*height*/) {
     State& s = S();
     if (s.open) return true;
     s.open = vexar_web_open(title ? title : "") != 0;
+    s.frame.Forget();  // a new window shows nothing yet
     if (!s.open) std::fprintf(stderr, "vexar: no display available (the page has no canvas)\n");
     return s.open;
 }
@@ -161,31 +163,16 @@ void Reset() { CloseWindow(); }
 
 int DesktopBitsPerPixel() { return 32; }
 
-// One pixel of the display format as the canvas's R, G, B, A bytes.
-inline uint32_t Rgba16(const uint8_t* p) {
-    const uint32_t v = p[0] | (p[1] << 8);
-    const uint32_t r = (v >> 11) << 3, g = ((v >> 5) & 0x3F) << 2, b = (v & 0x1F) << 3;
-    return r | (g << 8) | (b << 16) | 0xFF000000u;
-}
-inline uint32_t Rgba24(const uint8_t* p) {  // B, G, R
-    return p[2] | (p[1] << 8) | (static_cast<uint32_t>(p[0]) << 16) | 0xFF000000u;
-}
-
+// Only the parts that changed go to the canvas, as x, y, w, h quadruples;
+// an unchanged frame costs the comparison alone.
 void Present(const void* pixels, int width, int height, int pitch, int bits) {
     State& s = S();
-    if (!s.open || !pixels || width <= 0 || height <= 0) return;
-    if ((bits != 16 && bits != 24 && bits != 32) || pitch < width * (bits / 8)) return;
-    const int bytes = bits / 8;
-    s.rgba.resize(static_cast<size_t>(width) * height * 4);
-    uint8_t* to = s.rgba.data();
-    for (int y = 0; y < height; ++y) {
-        const uint8_t* from = static_cast<const uint8_t*>(pixels) + static_cast<size_t>(y) * pitch;
-        for (int x = 0; x < width; ++x, from += bytes, to += 4) {
-            const uint32_t rgba = bits == 16 ? Rgba16(from) : Rgba24(from);  // XRGB starts as BGR
-            std::memcpy(to, &rgba, 4);
-        }
-    }
-    vexar_web_present(s.rgba.data(), width, height);
+    if (!s.open) return;
+    const std::vector<PictureRect>& parts = s.frame.Update(pixels, width, height, pitch, bits);
+    if (parts.empty()) return;
+    s.parts.clear();
+    for (const PictureRect& part : parts) s.parts.insert(s.parts.end(), {part.x, part.y, part.w, part.h});
+    vexar_web_present(s.frame.Rgba(), width, height, s.parts.data(), static_cast<int>(parts.size()));
 }
 
 void ShowCursor(bool visible) { vexar_web_show_cursor(visible ? 1 : 0); }

@@ -10,6 +10,7 @@ mergeInto(LibraryManager.library, {
     focused: true,
     shown: false,      // a frame has been presented since the window opened
     boxOpen: false,    // a message box has the keyboard
+    frame: null,       // where the last frame presented is: {rgba, width, height}
     // Milliseconds the program ran between one vertical blank and the next:
     // what a frame costs, for the page to measure (Module.frameCosts).
     frameCosts: [],
@@ -45,6 +46,15 @@ mergeInto(LibraryManager.library, {
       VexarPage.focused = focused;
       VexarPage.push({type: focused ? 3 : 4});
     },
+    // The last frame presented, or its part at x, y, w, h, onto the canvas.
+    draw: function(x, y, w, h) {
+      var f = VexarPage.frame;
+      if (!f || !VexarPage.context) return;
+      var bytes = new Uint8ClampedArray(HEAPU8.buffer, f.rgba, f.width * f.height * 4);
+      var picture = new ImageData(bytes, f.width, f.height);
+      if (w === undefined) VexarPage.context.putImageData(picture, 0, 0);
+      else VexarPage.context.putImageData(picture, 0, 0, x, y, w, h);
+    },
     // Suspends the program until `start` calls its argument back.
     sleep: function(start) {
       return Asyncify.handleSleep(function(wakeUp) {
@@ -71,6 +81,8 @@ mergeInto(LibraryManager.library, {
     document.title = UTF8ToString(title);
     VexarPage.listen(window, 'keydown', VexarPage.onKey);
     VexarPage.listen(window, 'keyup', VexarPage.onKey);
+    // Only changes follow the first frame: a canvas that lost its pixels gets them all again.
+    VexarPage.listen(canvas, 'contextrestored', function() { VexarPage.draw(); });
     VexarPage.listen(window, 'blur', function() { VexarPage.setFocus(false); });
     VexarPage.listen(window, 'focus', function() { VexarPage.setFocus(!document.hidden); });
     VexarPage.listen(document, 'visibilitychange', function() {
@@ -88,19 +100,27 @@ mergeInto(LibraryManager.library, {
     VexarPage.listeners = [];
     VexarPage.events = [];
     VexarPage.context = null;
+    VexarPage.frame = null;
   },
 
+  // Puts the changed parts of the frame on the canvas: `count` x, y, w, h
+  // quadruples at `parts`; `rgba` always holds the whole frame.
   vexar_web_present__deps: ['$VexarPage'],
-  vexar_web_present: function(rgba, width, height) {
-    var canvas = VexarPage.canvas, context = VexarPage.context;
-    if (!context) return;
-    if (canvas.width !== width || canvas.height !== height) {
+  vexar_web_present: function(rgba, width, height, parts, count) {
+    var canvas = VexarPage.canvas;
+    if (!VexarPage.context) return;
+    var whole = canvas.width !== width || canvas.height !== height;
+    if (whole) {
       canvas.width = width;
       canvas.height = height;
       canvas.dispatchEvent(new Event('vexar-resize'));
     }
-    var bytes = new Uint8ClampedArray(HEAPU8.buffer, rgba, width * height * 4);
-    context.putImageData(new ImageData(bytes, width, height), 0, 0);
+    VexarPage.frame = {rgba: rgba, width: width, height: height};
+    if (whole) VexarPage.draw();
+    for (var i = 0; !whole && i < count; ++i) {
+      var q = (parts >> 2) + 4 * i;
+      VexarPage.draw(HEAP32[q], HEAP32[q + 1], HEAP32[q + 2], HEAP32[q + 3]);
+    }
     if (!VexarPage.shown) {
       VexarPage.shown = true;
       canvas.dispatchEvent(new Event('vexar-shown'));

@@ -10,8 +10,10 @@ const chromiumFlags = ["--headless", "--no-sandbox", "--disable-gpu", "--disable
   "--no-first-run", "--disable-background-networking", "--disable-component-update", "--disable-sync"];
 
 // A browser with one page, at `width` x `height` CSS pixels, or as the
-// `device` (one of playwright-core's descriptors, touch and all) shows it.
-async function launch({ width = 640, height = 480, withoutWebAssembly = false, device } = {}) {
+// `device` (one of playwright-core's descriptors, touch and all) shows it;
+// `serviceWorkers` "block" keeps the page's service worker from starting.
+async function launch({ width = 640, height = 480, withoutWebAssembly = false, device,
+  serviceWorkers = "allow" } = {}) {
   const emulation = { ...device };
   delete emulation.defaultBrowserType;
   const profile = fs.mkdtempSync(path.join(os.tmpdir(), "vexar-chromium-"));
@@ -21,6 +23,7 @@ async function launch({ width = 640, height = 480, withoutWebAssembly = false, d
     args: chromiumFlags,
     viewport: { width, height },
     ...emulation,
+    serviceWorkers,
   });
   const page = context.pages()[0] || (await context.newPage());
   const log = [];
