@@ -63,7 +63,9 @@ check_desktop_entry
 cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build build -j"$(nproc)" --target xprobe >/dev/null
 start_xvfb
-export SDL_AUDIODRIVER=dummy VEXAR_HOST=sdl
+# A config folder of its own: a window the player left last time would start
+# the game in that window, not full screen.
+export SDL_AUDIODRIVER=dummy VEXAR_HOST=sdl XDG_CONFIG_HOME="$work/config"
 plays_from_root
 plays_black_without_launcher
 
