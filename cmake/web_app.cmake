@@ -1,10 +1,13 @@
 # The browser build as an installable app: the manifest's icons, and the
 # service worker, whose cache is named by the version and a hash of the
 # bundle's files, written once they are all built.
-add_custom_command(OUTPUT ${CMAKE_BINARY_DIR}/vexar-192.png ${CMAKE_BINARY_DIR}/vexar-512.png
+# The page's own icon is the small one.
+set(VEXAR_WEB_ICONS ${CMAKE_BINARY_DIR}/vexar-32.png ${CMAKE_BINARY_DIR}/vexar-192.png
+  ${CMAKE_BINARY_DIR}/vexar-512.png)
+add_custom_command(OUTPUT ${VEXAR_WEB_ICONS}
   COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_BINARY_DIR}/icons
   COMMAND ${VEXAR_MAKE_PICTURES} --icons ${CMAKE_BINARY_DIR}/icons
-  COMMAND ${CMAKE_COMMAND} -E copy ${CMAKE_BINARY_DIR}/icons/vexar-192.png
+  COMMAND ${CMAKE_COMMAND} -E copy ${CMAKE_BINARY_DIR}/icons/vexar-32.png ${CMAKE_BINARY_DIR}/icons/vexar-192.png
           ${CMAKE_BINARY_DIR}/icons/vexar-512.png ${CMAKE_BINARY_DIR}
   DEPENDS ${VEXAR_MAKE_PICTURES_DEPENDS}
   COMMENT "Drawing the web app's icons")
@@ -22,13 +25,20 @@ foreach(name intro start cd)
 endforeach()
 add_custom_target(packed_pictures DEPENDS ${VEXAR_PACKED_PICTURES})
 add_dependencies(packed_pictures pictures)
-set(VEXAR_BUNDLE index.html manifest.webmanifest touch.js touch.css vexar.js vexar.wasm
-  intro.bmp.delta.gz start.bmp.delta.gz cd.bmp.delta.gz vexar-192.png vexar-512.png)
+# So does the program; the page unpacks it with the browser's DecompressionStream.
+add_custom_command(OUTPUT ${CMAKE_BINARY_DIR}/vexar.wasm.gz ${CMAKE_BINARY_DIR}/vexar.js.gz
+  COMMAND gzip -9 -n -k -f vexar.wasm vexar.js
+  WORKING_DIRECTORY ${CMAKE_BINARY_DIR}
+  DEPENDS vexar
+  COMMENT "Packing vexar.wasm and vexar.js")
+add_custom_target(packed_program DEPENDS ${CMAKE_BINARY_DIR}/vexar.wasm.gz ${CMAKE_BINARY_DIR}/vexar.js.gz)
+set(VEXAR_BUNDLE index.html manifest.webmanifest touch.js touch.css vexar.js.gz vexar.wasm.gz
+  intro.bmp.delta.gz start.bmp.delta.gz cd.bmp.delta.gz vexar-32.png vexar-192.png vexar-512.png)
 list(JOIN VEXAR_BUNDLE "," VEXAR_BUNDLE)
 add_custom_target(web_app ALL
   COMMAND ${CMAKE_COMMAND} -DDIR=${CMAKE_BINARY_DIR} "-DFILES=${VEXAR_BUNDLE}"
           -DVERSION=${PROJECT_VERSION}
           -DTEMPLATE=${CMAKE_SOURCE_DIR}/port/hosts/web/page/sw.js.in
           -P ${CMAKE_SOURCE_DIR}/cmake/web_sw.cmake
-  DEPENDS vexar packed_pictures ${CMAKE_BINARY_DIR}/vexar-192.png ${CMAKE_BINARY_DIR}/vexar-512.png
+  DEPENDS packed_program packed_pictures ${VEXAR_WEB_ICONS}
   COMMENT "Writing sw.js")

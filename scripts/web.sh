@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # VEXAR in a web browser: installs what the browser build needs, builds it with
 # Debian's emscripten into build-web/ (the page, vexar.js, vexar.wasm and the
-# three pictures, packed), then, as asked:
+# three pictures, all gzipped), then, as asked:
 #   scripts/web.sh                build only
 #   scripts/web.sh serve [PORT]   serve build-web/ on http://127.0.0.1:PORT/ (default 8016)
 #   scripts/web.sh test [RUNS]    the browser scenario in headless Chromium, RUNS times in a row
@@ -37,8 +37,8 @@ case "$action" in
     version=$(sed -n 's/^project(vexar VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
     zip=vexar-$version-web.zip
     (cd build-web && rm -f "$zip" && cmake -E tar cf "$zip" --format=zip index.html \
-      manifest.webmanifest sw.js touch.js touch.css vexar.js vexar.wasm \
-      intro.bmp.delta.gz start.bmp.delta.gz cd.bmp.delta.gz vexar-192.png vexar-512.png)
+      manifest.webmanifest sw.js touch.js touch.css vexar.js.gz vexar.wasm.gz \
+      intro.bmp.delta.gz start.bmp.delta.gz cd.bmp.delta.gz vexar-32.png vexar-192.png vexar-512.png)
     echo "build-web/$zip" ;;
   test | bench)
     (cd tests/web && npm ci --no-audit --no-fund --loglevel=error)

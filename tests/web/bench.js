@@ -1,6 +1,8 @@
 // Figures of the browser build, printed, one column per bundle (to set a
 // new build beside an old one, measured in the same run):
-// - what a first visit downloads, per file;
+// - what a first visit downloads from a plain static server (no compression,
+//   no Cache-Control), per file: the bytes sent and how many times it was
+//   asked for, until the service worker is active and the network quiet;
 // - the time from opening the page to the first intro frame, on this
 //   machine's loopback and at 1.6 Mbit/s with 150 ms latency (DevTools'
 //   network throttling, which holds for the page's requests but not for a
@@ -32,7 +34,8 @@ function quantile(sorted, q) {
 }
 
 // Milliseconds from opening the page to the intro's first frame, and the
-// files the page asked for.
+// requests of the visit: unthrottled, until the service worker is active and
+// no request has come for a second.
 async function firstIntro(build, server, network) {
   const browser = await launch({ serviceWorkers: network ? "block" : "allow" });
   try {
@@ -41,12 +44,16 @@ async function firstIntro(build, server, network) {
       await session.send("Network.enable");
       await session.send("Network.emulateNetworkConditions", network);
     }
-    const from = server.requests.length;
+    const from = server.sent.length;
     await givePictures(browser.page, build);
     await browser.page.goto(server.url);
     await expectCanvas(browser.page, 120, "the intro picture", ["bmp:intro"]);
     const ms = await browser.page.evaluate(() => performance.now());
-    return { ms, files: [...new Set(server.requests.slice(from))] };
+    if (!network) {
+      await browser.page.evaluate(() => navigator.serviceWorker.ready);
+      await server.quiet(1000);
+    }
+    return { ms, sent: server.sent.slice(from) };
   } finally {
     await browser.close();
   }
@@ -113,17 +120,20 @@ async function blankPage() {
 }
 
 async function measure(build) {
-  const server = await serve(build);
+  const server = await serve(build), plain = await serve(build, { plain: true });
   try {
-    const quick = await firstIntro(build, server, null);
+    const quick = await firstIntro(build, plain, null);
     const throttled = await firstIntro(build, server, slow);
-    const sizes = new Map(quick.files.map((name) => {
-      const file = path.join(build, name || "index.html");
-      return [name || "index.html", fs.existsSync(file) ? fs.statSync(file).size : 0];
-    }));
+    // Per file: the bytes of every request for it, and how many there were.
+    const sizes = new Map();
+    for (const { name, bytes } of quick.sent) {
+      const file = sizes.get(name || "/") || { bytes: 0, times: 0 };
+      sizes.set(name || "/", { bytes: file.bytes + bytes, times: file.times + 1 });
+    }
     return { sizes, quick: quick.ms, throttled: throttled.ms, ...(await play(build, server)) };
   } finally {
     await server.close();
+    await plain.close();
   }
 }
 
@@ -141,8 +151,14 @@ function table(rows, columns) {
   const per = (f) => results.map(f);
   const ms = (n) => `${Math.round(n)} ms`;
   const rows = [
-    ...names.map((n) => [`first visit: ${n} (bytes)`, ...per((r) => (r.sizes.has(n) ? r.sizes.get(n) : "-"))]),
-    ["first visit: total (bytes)", ...per((r) => [...r.sizes.values()].reduce((a, b) => a + b, 0))],
+    ...names.map((n) => [`first visit: ${n} (bytes, requests)`, ...per((r) => {
+      const file = r.sizes.get(n);
+      return file ? `${file.bytes} x${file.times}` : "-";
+    })]),
+    ["first visit: all requests (bytes, requests)", ...per((r) => {
+      const all = [...r.sizes.values()];
+      return `${all.reduce((a, f) => a + f.bytes, 0)} x${all.reduce((a, f) => a + f.times, 0)}`;
+    })],
     ["to the first intro frame, loopback", ...per((r) => ms(r.quick))],
     ["to the first intro frame, 1.6 Mbit/s 150 ms, no service worker", ...per((r) => ms(r.throttled))],
     ["play frame (ms): median", ...per((r) => quantile(r.costs, 0.5).toFixed(3))],

@@ -241,7 +241,7 @@ async function badInput() {
       await expectCanvas(page, 1, "a black intro", ["black:0,0,640,480"]);
       await expectCanvas(page, 10, "then the start picture", ["bmp:start"]);
     });
-  for (const [file, pattern] of [["vexar.wasm", /could not download its program/], ["vexar.js", /could not download vexar\.js/],
+  for (const [file, pattern] of [["vexar.wasm.gz", /could not download its program/], ["vexar.js.gz", /could not download vexar\.js/],
     ["cd.bmp.delta.gz", /could not download its pictures/]])
     await againstServer(`${file} failing on the server: one message in the page`,
       { server: { broken: [file] } }, async (page) => {
