@@ -40,6 +40,13 @@ async function playWholeGame(page, shot) {
   await waitFrames(page, 30);
   await expectCanvas(page, 1, "space does nothing", ["bmp:start"]);
   ok("space does nothing");
+  // Left alone, a picture that stays as it is asks the browser for no frames.
+  await new Promise((done) => setTimeout(done, 1500));
+  const asked = await page.evaluate(() => window.vexarProbe.animationFramesAsked);
+  await new Promise((done) => setTimeout(done, 500));
+  const more = (await page.evaluate(() => window.vexarProbe.animationFramesAsked)) - asked;
+  if (more !== 0) throw new Error(`the start picture, left alone, asked for ${more} browser frames in 0.5 s`);
+  ok("the start picture, left alone, asks the browser for no frames");
 
   await page.keyboard.press("Enter");
   await expectCanvas(page, 10, "the play field", playField, { save: shot("play") });

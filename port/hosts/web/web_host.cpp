@@ -23,7 +23,7 @@ int vexar_web_open(const char* title);
 void vexar_web_close();
 void vexar_web_present(const uint8_t* rgba, int width, int height, const int* parts, int count);
 int vexar_web_next_event(char* code, int codeSize, int* flags);
-void vexar_web_wait_frame();
+void vexar_web_wait_frame(double restMillis);
 void vexar_web_wait_event(double millis);
 void vexar_web_message_box(const char* text, const char* caption);
 void vexar_web_show_cursor(int visible);
@@ -32,6 +32,12 @@ void vexar_web_show_cursor(int visible);
 namespace port {
 namespace web {
 namespace {
+
+// A frame unchanged for this long (microseconds) is a picture waiting for the
+// player: until something changes or an event comes, the vertical blank waits
+// ask the browser for no frames and come this much (milliseconds) apart.
+constexpr uint64_t kRestAfter = 1000000;
+constexpr double kRestingWait = 100;
 
 // The page's event types (web_host.js).
 enum PageEvent { kNone, kKeyDown, kKeyUp, kFocusGained, kFocusLost };
@@ -45,6 +51,7 @@ struct State {
     std::deque<HostEvent> events;
     WebFrame frame;          // the frame as the canvas shows it
     std::vector<int> parts;  // what changed in it, for the page
+    uint64_t lastChange = 0;  // when the frame last changed or an event came
     double start = emscripten_get_now();
 };
 
@@ -97,8 +104,10 @@ void TakePageEvents() {
     if (!s.open) return;
     char code[32];
     int flags = 0;
-    for (int type; (type = vexar_web_next_event(code, sizeof code, &flags)) != kNone;)
+    for (int type; (type = vexar_web_next_event(code, sizeof code, &flags)) != kNone;) {
         TakePageEvent(type, code, flags);
+        s.lastChange = Now();
+    }
     std::vector<KeySources::Change> repeats;
     s.keys.Repeats(Now(), &repeats);
     Queue(repeats, false);
@@ -131,11 +140,13 @@ uint64_t Now() { return static_cast<uint64_t>((emscripten_get_now() - S().start)
 
 // The pads are read once a frame, as the browser updates them.
 void WaitVerticalBlank() {
-    vexar_web_wait_frame();
     State& s = S();
+    const bool resting = s.open && Now() - s.lastChange >= kRestAfter;
+    vexar_web_wait_frame(resting ? kRestingWait : 0);
     if (!s.open) return;
     std::vector<KeySources::Change> changes;
     s.pads.Poll(Now(), &s.keys, &changes);
+    if (!changes.empty()) s.lastChange = Now();
     Queue(changes, false);
 }
 
@@ -170,6 +181,7 @@ void Present(const void* pixels, int width, int height, int pitch, int bits) {
     if (!s.open) return;
     const std::vector<PictureRect>& parts = s.frame.Update(pixels, width, height, pitch, bits);
     if (parts.empty()) return;
+    s.lastChange = Now();
     s.parts.clear();
     for (const PictureRect& part : parts) s.parts.insert(s.parts.end(), {part.x, part.y, part.w, part.h});
     vexar_web_present(s.frame.Rgba(), width, height, s.parts.data(), static_cast<int>(parts.size()));

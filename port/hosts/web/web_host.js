@@ -139,18 +139,23 @@ mergeInto(LibraryManager.library, {
   },
 
   // Returns at the browser's next frame; hidden pages get none, so at most
-  // a tenth of a second later.
+  // a tenth of a second later. With `restMillis` above 0 it asks the browser
+  // for no frame: it returns after that long, or as soon as an event is queued.
   vexar_web_wait_frame__deps: ['$VexarPage'],
-  vexar_web_wait_frame: function() {
-    var costs = VexarPage.frameCosts;
-    if (VexarPage.wokenAt && costs.length < 100000) costs.push(performance.now() - VexarPage.wokenAt);
+  vexar_web_wait_frame: function(restMillis) {
     VexarPage.sleep(function(wakeUp) {
-      var timer = setTimeout(woken, 100);
-      requestAnimationFrame(woken);
+      // Here only when the wait begins, not again when the program resumes.
+      var costs = VexarPage.frameCosts;
+      if (VexarPage.wokenAt && costs.length < 100000) costs.push(performance.now() - VexarPage.wokenAt);
+      var timer = setTimeout(woken, restMillis > 0 ? restMillis : 100);
+      if (!(restMillis > 0)) requestAnimationFrame(woken);
+      else if (VexarPage.events.length) woken();
+      else VexarPage.wake = woken;
       function woken() {
         if (!timer) return;
         clearTimeout(timer);
         timer = null;
+        VexarPage.wake = null;
         VexarPage.wokenAt = performance.now();
         wakeUp();
       }

@@ -111,4 +111,14 @@ window.vexarProbe = {
   frames() {
     return window.vexar && window.vexar.frameCosts ? window.vexar.frameCosts.length : 0;
   },
+
+  animationFramesAsked: 0,  // of the browser, by the page
 };
+
+(() => {
+  const ask = window.requestAnimationFrame.bind(window);
+  window.requestAnimationFrame = (callback) => {
+    ++window.vexarProbe.animationFramesAsked;
+    return ask(callback);
+  };
+})();
