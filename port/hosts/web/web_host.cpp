@@ -35,7 +35,9 @@ namespace {
 
 // A frame unchanged for this long (microseconds) is a picture waiting for the
 // player: until something changes or an event comes, the vertical blank waits
-// ask the browser for no frames and come this much (milliseconds) apart.
+// ask the browser for no frames and come this much (milliseconds) apart. Not
+// while a pad plays: its buttons send no events, and a quick press between two
+// such waits would be lost.
 constexpr uint64_t kRestAfter = 1000000;
 constexpr double kRestingWait = 100;
 
@@ -141,7 +143,7 @@ uint64_t Now() { return static_cast<uint64_t>((emscripten_get_now() - S().start)
 // The pads are read once a frame, as the browser updates them.
 void WaitVerticalBlank() {
     State& s = S();
-    const bool resting = s.open && Now() - s.lastChange >= kRestAfter;
+    const bool resting = s.open && !s.pads.Any() && Now() - s.lastChange >= kRestAfter;
     vexar_web_wait_frame(resting ? kRestingWait : 0);
     if (!s.open) return;
     std::vector<KeySources::Change> changes;

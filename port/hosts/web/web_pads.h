@@ -21,6 +21,8 @@ public:
 
     // Reads the pads as they are now; their key changes go to `out`.
     void Poll(uint64_t now, KeySources* keys, std::vector<KeySources::Change>* out);
+    // Whether a pad was there at the last poll.
+    bool Any() const { return !present_.empty(); }
 
 private:
     std::vector<int> present_;  // the sources of the pads seen at the last poll

@@ -3,6 +3,7 @@
 // left alone; a pad whose gamepaddisconnected came is gone, whatever
 // getGamepads still says.
 mergeInto(LibraryManager.library, {
+  $VexarPads__deps: ['$VexarPage'],
   $VexarPads: {
     gone: {},        // pad indexes disconnected since they were last connected
     listening: false,
@@ -17,6 +18,7 @@ mergeInto(LibraryManager.library, {
       });
       window.addEventListener('gamepadconnected', function(e) {
         if (e.gamepad) delete VexarPads.gone[e.gamepad.index];
+        if (VexarPage.wake) VexarPage.wake();  // a resting wait ends: the pad is read at once
       });
     },
     plays: function(pad) {
