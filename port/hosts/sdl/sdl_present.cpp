@@ -90,9 +90,7 @@ bool SdlPresenter::OpenAuto(std::string* failed) {
     const bool wayland = video && std::strcmp(video, "wayland") == 0;
     if (OpenRenderer(-1, (hint ? 0 : SDL_RENDERER_ACCELERATED) | vsync)) {
         if (hint || wayland || !RendererIsSoftware(renderer_)) return true;
-        SDL_Window* window = window_;
-        Close();
-        window_ = window;
+        CloseRenderer();
         return false;
     }
     Note(failed, hint ? hint : "a GPU renderer", SDL_GetError());
@@ -122,17 +120,22 @@ void SdlPresenter::Open(SDL_Window* window, const std::string& choice, ScaleMode
     SayFallback(failed);
 }
 
-void SdlPresenter::Close() {
+// The renderer and its texture; the window stays.
+void SdlPresenter::CloseRenderer() {
     if (texture_) SDL_DestroyTexture(texture_);
     if (renderer_) SDL_DestroyRenderer(renderer_);
     texture_ = nullptr;
     renderer_ = nullptr;
+    textureFormat_ = 0;
+    vsync_ = false;
+}
+
+void SdlPresenter::Close() {
+    CloseRenderer();
     surface_ = nullptr;
     surfaceWorks_ = false;
     window_ = nullptr;
-    textureFormat_ = 0;
     outputWidth_ = outputHeight_ = 0;
-    vsync_ = false;
     vsyncSamples_ = vsyncQuick_ = 0;
     waitedForBlank_ = false;
     changes_.Forget();

@@ -36,6 +36,7 @@ public:
 
 private:
     bool OpenRenderer(int driver, Uint32 flags);
+    void CloseRenderer();
     bool OpenAuto(std::string* failed);
     void SayFallback(const std::string& failed) const;
     bool PresentRenderer(const void* pixels, int width, int height, int pitch, int bits);
