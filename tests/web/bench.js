@@ -16,7 +16,6 @@
 //   showing 60 frames a second costs the browser, however little they change).
 // Usage: node bench.js BUILD_WEB_DIR [FRAMES [OTHER_BUILD_WEB_DIR...]]   (default 600)
 "use strict";
-const fs = require("fs");
 const path = require("path");
 const { serve } = require("./serve");
 const { launch, givePictures, expectCanvas } = require("./lib/browser");

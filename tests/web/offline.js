@@ -94,8 +94,9 @@ async function main() {
     await page.evaluate(() => navigator.serviceWorker.ready);
     await server.quiet(1000);
     const bytes = server.sent.reduce((sum, request) => sum + request.bytes, 0);
-    console.log(`   the first visit asked for: ${server.requests.map((name) => name || "/").join(" ")}: ${bytes} bytes`);
-    const twice = server.requests.filter((name, i) => server.requests.indexOf(name) !== i);
+    const firstVisit = server.requests;
+    console.log(`   the first visit asked for: ${firstVisit.map((name) => name || "/").join(" ")}: ${bytes} bytes`);
+    const twice = firstVisit.filter((name, i) => firstVisit.indexOf(name) !== i);
     check(twice.length === 0 && bytes <= 700000,
       `the first visit asks for no file twice (twice: ${twice.map((name) => name || "/").join(" ") || "none"}), ${bytes} bytes in all`);
     const cdp = await context.newCDPSession(page);

@@ -4,9 +4,9 @@
 // close, requests, sent, quiet, use}; `missing` files answer 404 and `broken`
 // ones 500, to test how the page takes a server that lacks a file or fails;
 // use(dir, {missing, broken}) serves another folder from the next request on,
-// as a new upload. `requests` has the names asked for, `sent` each request's
-// {name, status, bytes} (of the body); quiet(ms) resolves once no request has
-// come for `ms`. Files are sent with `Cache-Control: no-store`, or, `plain`,
+// as a new upload. `sent` has each request's {name, status, bytes} (of the
+// body), `requests` their names; quiet(ms) resolves once no request has come
+// for `ms`. Files are sent with `Cache-Control: no-store`, or, `plain`,
 // as a plain static server sends them: with Last-Modified and an ETag, which
 // a conditional request that matches gets a 304 for.
 "use strict";
@@ -46,12 +46,11 @@ function serve(dir, options = {}) {
     broken = new Set(b);
   };
   use(dir, options);
-  const requests = [], sent = [];
+  const sent = [];
   let last = Date.now();
   const server = http.createServer((request, response) => {
     const name = decodeURIComponent(new URL(request.url, "http://x").pathname).replace(/^\/+/, "");
     const file = path.resolve(root, name || "index.html");
-    requests.push(name);
     last = Date.now();
     const record = { name, status: 0, bytes: 0 };
     sent.push(record);
@@ -92,7 +91,7 @@ function serve(dir, options = {}) {
     server.listen(options.port || 0, "127.0.0.1", () => {
       resolve({
         url: `http://127.0.0.1:${server.address().port}/`,
-        requests,
+        get requests() { return sent.map((request) => request.name); },
         sent,
         use,
         quiet: async (ms) => {
