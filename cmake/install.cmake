@@ -27,6 +27,8 @@ elseif(CMAKE_SYSTEM_NAME STREQUAL "Linux")
   # the installed tree works under any prefix.
   file(RELATIVE_PATH VEXAR_BIN_TO_DATA /${CMAKE_INSTALL_BINDIR} /${VEXAR_DATA_DIR})
   file(RELATIVE_PATH VEXAR_BIN_TO_GAME /${CMAKE_INSTALL_BINDIR} /${VEXAR_GAME_DIR}/vexar)
+  list(TRANSFORM VEXAR_PICTURE_NAMES APPEND ".bmp" OUTPUT_VARIABLE VEXAR_PICTURE_FILES)
+  list(JOIN VEXAR_PICTURE_FILES " " VEXAR_PICTURE_FILES)
   configure_file(packaging/vexar.in ${CMAKE_BINARY_DIR}/packaging/vexar @ONLY)
   install(PROGRAMS ${CMAKE_BINARY_DIR}/packaging/vexar DESTINATION ${CMAKE_INSTALL_BINDIR})
   install(FILES packaging/vexar.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)

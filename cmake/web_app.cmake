@@ -14,7 +14,8 @@ add_custom_command(OUTPUT ${VEXAR_WEB_ICONS}
 # The pictures travel packed (tools/pack_picture.py); the page unpacks them.
 find_package(Python3 REQUIRED COMPONENTS Interpreter)
 set(VEXAR_PACKED_PICTURES "")
-foreach(name intro start cd)
+set(VEXAR_PACKED_NAMES "")
+foreach(name ${VEXAR_PICTURE_NAMES})
   set(packed ${CMAKE_BINARY_DIR}/${name}.bmp.delta.gz)
   add_custom_command(OUTPUT ${packed}
     COMMAND ${Python3_EXECUTABLE} ${CMAKE_SOURCE_DIR}/tools/pack_picture.py
@@ -22,6 +23,7 @@ foreach(name intro start cd)
     DEPENDS ${CMAKE_BINARY_DIR}/${name}.bmp ${CMAKE_SOURCE_DIR}/tools/pack_picture.py
     COMMENT "Packing ${name}.bmp")
   list(APPEND VEXAR_PACKED_PICTURES ${packed})
+  list(APPEND VEXAR_PACKED_NAMES ${name}.bmp.delta.gz)
 endforeach()
 add_custom_target(packed_pictures DEPENDS ${VEXAR_PACKED_PICTURES})
 add_dependencies(packed_pictures pictures)
@@ -32,11 +34,19 @@ add_custom_command(OUTPUT ${CMAKE_BINARY_DIR}/vexar.wasm.gz ${CMAKE_BINARY_DIR}/
   DEPENDS vexar
   COMMENT "Packing vexar.wasm and vexar.js")
 add_custom_target(packed_program DEPENDS ${CMAKE_BINARY_DIR}/vexar.wasm.gz ${CMAKE_BINARY_DIR}/vexar.js.gz)
-set(VEXAR_BUNDLE index.html manifest.webmanifest touch.js touch.css vexar.js.gz vexar.wasm.gz
-  intro.bmp.delta.gz start.bmp.delta.gz cd.bmp.delta.gz vexar-32.png vexar-192.png vexar-512.png)
-list(JOIN VEXAR_BUNDLE "," VEXAR_BUNDLE)
+# The bundle: every file a static host serves, each once, in build-web/. The
+# list is written to web-bundle.txt, one name a line, for scripts/web.sh dist.
+list(TRANSFORM VEXAR_WEB_ICONS REPLACE ".*/" "" OUTPUT_VARIABLE icon_names)
+set(VEXAR_WEB_BUNDLE index.html manifest.webmanifest sw.js touch.js touch.css vexar.js.gz vexar.wasm.gz
+  ${VEXAR_PACKED_NAMES} ${icon_names})
+list(JOIN VEXAR_WEB_BUNDLE "\n" bundle_lines)
+file(WRITE ${CMAKE_BINARY_DIR}/web-bundle.txt "${bundle_lines}\n")
+# The service worker keeps the rest of the bundle, and names its cache by their hashes.
+set(worker_files ${VEXAR_WEB_BUNDLE})
+list(REMOVE_ITEM worker_files sw.js)
+list(JOIN worker_files "," worker_files)
 add_custom_target(web_app ALL
-  COMMAND ${CMAKE_COMMAND} -DDIR=${CMAKE_BINARY_DIR} "-DFILES=${VEXAR_BUNDLE}"
+  COMMAND ${CMAKE_COMMAND} -DDIR=${CMAKE_BINARY_DIR} "-DFILES=${worker_files}"
           -DVERSION=${PROJECT_VERSION}
           -DTEMPLATE=${CMAKE_SOURCE_DIR}/port/hosts/web/page/sw.js.in
           -P ${CMAKE_SOURCE_DIR}/cmake/web_sw.cmake

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "port/hosts/keys.h"
+#include "port/hosts/shared_numbers.h"
 #include "port/src/host.h"
 
 namespace port {
@@ -16,7 +17,7 @@ class KeySources {
 public:
     // The keyboard repeats its own held keys; every other source's held key is
     // repeated here, at a keyboard's pace.
-    static constexpr int kKeyboard = 0;
+    static constexpr int kKeyboard = shared::kKeyboardSource;
     static constexpr uint64_t kRepeatDelayMicros = 500000;
     static constexpr uint64_t kRepeatIntervalMicros = 33000;
 

@@ -7,17 +7,18 @@
 #include <vector>
 
 #include "port/hosts/key_sources.h"
+#include "port/hosts/shared_numbers.h"
 
 namespace port {
 
 // Button bits, by the standard layout's button index.
 enum PadButton : uint32_t {
-    kPadSouth = 1u << 0,   // A / Cross: space
-    kPadEast = 1u << 1,    // B / Circle: space
-    kPadBack = 1u << 8,    // View / Select / Share: Escape, held 1 s or pressed twice
-    kPadStart = 1u << 9,   // Menu / Options: Enter
-    kPadLeft = 1u << 14,   // d-pad
-    kPadRight = 1u << 15,
+    kPadSouth = 1u << shared::kPadButtonSouth,  // space
+    kPadEast = 1u << shared::kPadButtonEast,    // space
+    kPadBack = 1u << shared::kPadButtonBack,    // Escape, held 1 s or pressed twice
+    kPadStart = 1u << shared::kPadButtonStart,  // Enter
+    kPadLeft = 1u << shared::kPadButtonLeft,    // d-pad
+    kPadRight = 1u << shared::kPadButtonRight,
 };
 
 struct PadState {

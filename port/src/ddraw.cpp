@@ -18,8 +18,6 @@ namespace {
 
 // The largest display mode SetDisplayMode accepts.
 constexpr DWORD kMaxDisplaySide = 8192;
-// Every host shows frames at 60 Hz: the sdl host's pacer and the headless clock.
-constexpr DWORD kRefreshRate = 60;
 
 struct DirectDrawState {
     // Every object and surface not yet released, including those a reset retired.

@@ -5,7 +5,15 @@
 
 #include "port/include/windows.h"
 
+namespace port {
+// The web host's (web_host.cpp): the message boxes the global objects showed
+// before main, where the browser's runtime cannot wait for their dismissal,
+// one after the other, as a desktop shows them before WinMain.
+void ShowMessageBoxesHeldBeforeMain();
+}  // namespace port
+
 int main() {
+    port::ShowMessageBoxesHeldBeforeMain();
     static char commandLine[] = "";
     std::exit(WinMain(GetModuleHandleA(nullptr), nullptr, commandLine, SW_SHOW));
 }

@@ -3,7 +3,8 @@
 // at work): what a first visit downloads, the manifest and the installability
 // check, the pictures as the game reads them, the game started again with no
 // network, then a new upload that takes over on the next visit and a failed
-// one that leaves it playing.
+// one that leaves it playing; last, a start with no sockets, whose message
+// boxes come before main.
 // Usage: node offline.js BUILD_WEB_DIR
 "use strict";
 const crypto = require("crypto");
@@ -135,6 +136,24 @@ async function main() {
       check(await page.evaluate(() => window.vexarUpload) === "second" && kept.length === 1 &&
         kept[0].endsWith("-second"), `the last good upload still plays (${kept})`);
     }
+
+    // Each of the seven global objects that start the sockets shows its box
+    // before main; once they are dismissed the game ends with code 0.
+    await page.goto(`${server.url}?VEXAR_FAIL=WSAStartup@1x0`);
+    const boxes = [];
+    while (boxes.length < 20) {
+      const box = await page.waitForSelector(".vexar-box button", { timeout: boxes.length ? 3000 : 30000 })
+        .catch(() => null);
+      if (!box) break;
+      boxes.push(await page.$eval(".vexar-box", (b) => `${b.querySelector("h2").textContent}: ${b.querySelector("p").textContent}`));
+      await box.click();
+    }
+    check(boxes.length === 7 && boxes.every((b) => b === "Aborting: Error Couldnt Init Winsock!"),
+      `with no sockets, seven boxes before main (${boxes.length}: ${[...new Set(boxes)].join(" | ")})`);
+    const ended = await page.waitForFunction(() => window.vexarExitCode !== undefined, null, { timeout: 10000 })
+      .then(() => page.evaluate(() => [window.vexarExitCode, document.getElementById("message").textContent]))
+      .catch(() => ["none", ""]);
+    check(ended[0] === 0 && ended[1] === "VEXAR has ended.", `then the game ends with code ${ended[0]}: "${ended[1]}"`);
   } catch (error) {
     check(false, error.message);
     console.log(browser.log.join("\n"));

@@ -15,6 +15,7 @@
 
 #include "port/control.h"
 #include "port/hosts/headless/headless.h"
+#include "port/hosts/host_core.h"
 #include "port/src/host.h"
 #include "port/hosts/keys.h"
 #include "port/src/core.h"
@@ -23,11 +24,6 @@
 namespace port {
 namespace headless {
 namespace {
-
-constexpr uint64_t kFrameMicros = 16667;
-constexpr uint64_t kDefaultMaxFrames = 1000000;
-constexpr uint64_t kLargestFrameNumber = 1000000000000ull;  // about 500 virtual years
-constexpr int kLargestPictureSide = 16384;
 
 struct State {
     uint64_t clock = 0;
@@ -43,9 +39,9 @@ struct State {
     bool windowOpen = false;
     bool audioOpen = false;
     bool cursorVisible = true;
-    uint64_t maxFrames = kDefaultMaxFrames;
+    uint64_t maxFrames = 0;
     bool maxFramesReached = false;
-    uint64_t reportEvery = 0;  // $VEXAR_REPORT_EVERY; 0: no reports
+    uint64_t reportEvery = 0;  // 0: no reports
     uint64_t nextReport = 0;
     std::string captureDir = ".";
     std::vector<Box> boxes;
@@ -56,46 +52,14 @@ struct State {
     int frameBits = 0;
 };
 
-// A whole decimal number no larger than `limit`; false for anything else.
-bool ParseNumber(const std::string& text, uint64_t limit, uint64_t* value) {
-    if (text.empty() || text.size() > 19) return false;
-    uint64_t v = 0;
-    for (char c : text) {
-        if (c < '0' || c > '9') return false;
-        v = v * 10 + static_cast<uint64_t>(c - '0');
-    }
-    if (v > limit) return false;
-    *value = v;
-    return true;
-}
-
 // Settings taken from the environment, for a fresh state.
 void Configure(State& s) {
-    std::string bpp = Env("VEXAR_BPP");
-    uint64_t value = 0;
-    if (!bpp.empty()) {
-        if (ParseNumber(bpp, 64, &value) && value > 0) s.bitsPerPixel = static_cast<int>(value);
-        else std::fprintf(stderr, "vexar: VEXAR_BPP='%s' is not a depth; using 32\n", bpp.c_str());
-    }
-    std::string frames = Env("VEXAR_MAX_FRAMES");
-    if (!frames.empty()) {
-        if (ParseNumber(frames, kLargestFrameNumber, &value)) s.maxFrames = value;
-        else std::fprintf(stderr, "vexar: VEXAR_MAX_FRAMES='%s' is not a frame count; using %llu\n",
-                          frames.c_str(), static_cast<unsigned long long>(kDefaultMaxFrames));
-    }
-    std::string every = Env("VEXAR_REPORT_EVERY");
-    if (!every.empty()) {
-        if (ParseNumber(every, kLargestFrameNumber, &value) && value > 0) s.reportEvery = value;
-        else std::fprintf(stderr, "vexar: VEXAR_REPORT_EVERY='%s' is not a frame count; no reports\n",
-                          every.c_str());
-    }
-    std::string noWait = Env("VEXAR_FLIP_NO_WAIT");
-    if (noWait == "1") s.flipWaits = false;
-    else if (!noWait.empty() && noWait != "0")
-        std::fprintf(stderr, "vexar: VEXAR_FLIP_NO_WAIT='%s' is neither 0 nor 1; the flip waits\n",
-                     noWait.c_str());
-    std::string dir = Env("VEXAR_CAPTURE_DIR");
-    if (!dir.empty()) s.captureDir = dir;
+    const HostSettings& settings = Settings();
+    if (settings.bitsPerPixel) s.bitsPerPixel = settings.bitsPerPixel;
+    s.maxFrames = settings.maxFrames;
+    s.reportEvery = settings.reportEvery;
+    s.flipWaits = settings.flipWaits;
+    s.captureDir = settings.captureDir;
 }
 
 State*& StatePointer() {
@@ -105,6 +69,7 @@ State*& StatePointer() {
 
 void Reset() {
     State& s = *StatePointer();
+    ReadSettingsAgain();
     s = State();
     Configure(s);
 }
@@ -117,7 +82,7 @@ State& S() {
         RegisterReset(&Reset);
         // The script of a scripted run; LoadScript comes back here, now that
         // the state exists.
-        std::string script = Env("VEXAR_SCRIPT");
+        const std::string& script = Settings().script;
         if (!script.empty() && !LoadScript(script)) {
             std::fprintf(stderr, "vexar: the script was not loaded; closing the window\n");
             HostEvent quit;
@@ -238,7 +203,7 @@ bool ParseLine(std::string line, Command* command, std::string* error) {
         at = end;
     }
     if (words.empty()) return true;
-    if (!ParseNumber(words[0], kLargestFrameNumber, &command->frame)) {
+    if (!ParseWholeNumber(words[0], 0, kLargestFrameNumber, &command->frame)) {
         *error = "'" + words[0] + "' is not a frame number";
         return false;
     }
@@ -312,12 +277,8 @@ void CloseWindow() { S().windowOpen = false; }
 int DesktopBitsPerPixel() { return S().bitsPerPixel; }
 
 void Present(const void* pixels, int width, int height, int pitch, int bitsPerPixel) {
-    if (!pixels || width <= 0 || height <= 0 || width > kLargestPictureSide ||
-        height > kLargestPictureSide)
-        return;
-    if (bitsPerPixel != 16 && bitsPerPixel != 24 && bitsPerPixel != 32) return;
+    if (!FrameIsShowable(pixels, width, height, pitch, bitsPerPixel)) return;
     const size_t rowBytes = static_cast<size_t>(width) * (bitsPerPixel / 8);
-    if (pitch < 0 || static_cast<size_t>(pitch) < rowBytes) return;
     State& s = S();
     s.frame.resize(rowBytes * height);
     const uint8_t* source = static_cast<const uint8_t*>(pixels);
@@ -432,7 +393,7 @@ Picture LastFrame() {
 
 bool SavePicture(const Picture& picture, const std::string& path) {
     const int w = picture.width, h = picture.height;
-    if (w <= 0 || h <= 0 || w > kLargestPictureSide || h > kLargestPictureSide ||
+    if (w <= 0 || h <= 0 || w > kLargestFrameSide || h > kLargestFrameSide ||
         picture.pixels.size() != static_cast<size_t>(w) * h)
         return false;
     const uint32_t rowBytes = (static_cast<uint32_t>(w) * 3 + 3) & ~3u;
@@ -502,22 +463,23 @@ bool LoadScript(const std::string& path) {
 }  // namespace headless
 
 const Host& HeadlessHost() {
-    static const Host host = {
-        "headless",
-        &headless::OpenWindow,
-        &headless::CloseWindow,
-        &headless::DesktopBitsPerPixel,
-        &headless::Present,
-        &headless::WaitVerticalBlank,
-        &headless::PollEvent,
-        &headless::WaitEvent,
-        &headless::Now,
-        &headless::IsKeyDown,
-        &headless::OpenAudio,
-        &headless::CloseAudio,
-        &headless::ShowMessageBox,
-        &headless::ShowCursor,
-    };
+    static const Host host = [] {
+        Host h("headless");
+        h.openWindow = &headless::OpenWindow;
+        h.closeWindow = &headless::CloseWindow;
+        h.desktopBitsPerPixel = &headless::DesktopBitsPerPixel;
+        h.present = &headless::Present;
+        h.waitVerticalBlank = &headless::WaitVerticalBlank;
+        h.pollEvent = &headless::PollEvent;
+        h.waitEvent = &headless::WaitEvent;
+        h.now = &headless::Now;
+        h.keyDown = &headless::IsKeyDown;
+        h.openAudio = &headless::OpenAudio;
+        h.closeAudio = &headless::CloseAudio;
+        h.messageBox = &headless::ShowMessageBox;
+        h.showCursor = &headless::ShowCursor;
+        return h;
+    }();
     return host;
 }
 

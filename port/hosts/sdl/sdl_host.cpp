@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "port/src/host.h"
+#include "port/hosts/host_core.h"
 #include "port/hosts/key_sources.h"
 #include "port/hosts/keys.h"
 #include "port/hosts/picture_fit.h"
@@ -31,9 +32,6 @@
 namespace port {
 namespace sdl {
 namespace {
-
-constexpr uint64_t kMicrosPerSecond = 1000000;
-constexpr uint64_t kRefreshRate = 60;
 
 struct State {
     bool videoTried = false;
@@ -50,7 +48,7 @@ struct State {
     SDL_Event pending;
     KeySources keys;                // the keyboard's and the pads' held keys
     Pads pads;
-    std::deque<HostEvent> queued;   // key messages made, not yet handed out
+    HostEvents queued;              // key and focus messages made, not yet handed out
     std::chrono::steady_clock::time_point start = std::chrono::steady_clock::now();
 };
 
@@ -280,14 +278,10 @@ void CloseKeys() {
     State& s = S();
     s.pads.Close();
     s.keys = KeySources();
-    s.queued.clear();
+    s.queued.Clear();
 }
 
-void Queue(const std::vector<KeySources::Change>& changes, bool alt) {
-    for (const KeySources::Change& change : changes) {
-        S().queued.push_back(KeySources::Message(change, alt));
-    }
-}
+void Queue(const std::vector<KeySources::Change>& changes, bool alt) { S().queued.Keys(changes, alt); }
 
 // ---- Events -------------------------------------------------------------------
 
@@ -317,15 +311,9 @@ bool Translate(const SDL_Event& e, HostEvent* out) {
         case SDL_WINDOWEVENT_FOCUS_GAINED:
             out->type = HostEvent::FocusGained;
             return true;
-        case SDL_WINDOWEVENT_FOCUS_LOST: {
-            std::vector<KeySources::Change> changes;
-            s.keys.ReleaseAll(&changes);  // pads' keys too: they come back when pressed again
-            Queue(changes, false);
-            HostEvent lost;
-            lost.type = HostEvent::FocusLost;
-            s.queued.push_back(lost);
+        case SDL_WINDOWEVENT_FOCUS_LOST:
+            s.queued.Focus(false, &s.keys);  // pads' keys too: they come back when pressed again
             return false;
-        }
         case SDL_WINDOWEVENT_SIZE_CHANGED:
             if (s.window) WindowResized();
             return false;
@@ -343,13 +331,7 @@ bool Translate(const SDL_Event& e, HostEvent* out) {
     }
 }
 
-bool TakeQueued(HostEvent* event) {
-    State& s = S();
-    if (s.queued.empty()) return false;
-    *event = s.queued.front();
-    s.queued.pop_front();
-    return true;
-}
+bool TakeQueued(HostEvent* event) { return S().queued.Take(event); }
 
 // The pads' repeats and their held Back buttons come due without an event.
 void QueueDue() {
@@ -381,7 +363,7 @@ bool PollEvent(HostEvent* event) {
 void WaitEvent(uint64_t micros) {
     State& s = S();
     if (micros == 0) return;
-    if (!s.videoReady || s.hasPending || !s.queued.empty()) {
+    if (!s.videoReady || s.hasPending || !s.queued.Empty()) {
         if (!s.videoReady) std::this_thread::sleep_for(std::chrono::microseconds(std::min<uint64_t>(micros, 100000)));
         return;
     }
@@ -391,9 +373,7 @@ void WaitEvent(uint64_t micros) {
     const uint64_t now = Now();
     if (due <= now) return;
     micros = std::min(micros, due - now);
-    // Whole milliseconds, rounded up so that a timer is never woken early.
-    int ms = micros >= static_cast<uint64_t>(INT_MAX) * 1000 ? INT_MAX
-                                                              : static_cast<int>((micros + 999) / 1000);
+    const int ms = static_cast<int>(std::min<uint64_t>(WaitMillis(micros), INT_MAX));
     // The event is kept, not peeked: SDL's wait with no event returns at
     // once for its own internal events.
     if (SDL_WaitEventTimeout(&s.pending, ms) == 1) s.hasPending = true;
@@ -409,9 +389,7 @@ uint64_t Now() {
 // pacer stands in for it.
 void WaitVerticalBlank() {
     if (S().presenter.WaitedForBlank()) return;
-    uint64_t now = Now();
-    uint64_t next = (now * kRefreshRate / kMicrosPerSecond + 1) * kMicrosPerSecond;
-    next = (next + kRefreshRate - 1) / kRefreshRate;
+    const uint64_t now = Now(), next = NextVerticalBlank(now);
     if (next > now) std::this_thread::sleep_for(std::chrono::microseconds(next - now));
 }
 
@@ -426,15 +404,6 @@ bool IsKeyDown(int scanCode) {
 }
 
 // ---- Window and frames -----------------------------------------------------------
-
-ScaleMode ChosenScaleMode() {
-    ScaleMode mode = ScaleMode::Aspect;
-    const std::string text = Env("VEXAR_SCALE");
-    if (!text.empty() && !ParseScaleMode(text, &mode))
-        std::fprintf(stderr, "vexar: VEXAR_SCALE='%s' is not aspect, integer or stretch; using aspect\n",
-                     text.c_str());
-    return mode;
-}
 
 // The remembered window size, inside the usable area of the first display.
 SDL_Rect FittedWindow(const WindowSettings& settings) {
@@ -470,7 +439,7 @@ bool OpenWindow(const char* title, int width, int height) {
     }
     s.settingsPath = WindowSettingsPath();
     s.settings = LoadWindowSettings(s.settingsPath);
-    if (Env("VEXAR_WINDOWED") == "1") s.settings.fullScreen = false;
+    if (Settings().windowed) s.settings.fullScreen = false;
     s.window = CreateGameWindow(title);
     if (!s.window && UseX11Instead(SDL_GetError())) s.window = CreateGameWindow(title);
     if (!s.window) {
@@ -480,12 +449,12 @@ bool OpenWindow(const char* title, int width, int height) {
     SDL_SetWindowMinimumSize(s.window, kSmallestWindow, kSmallestWindow * height / width);
     // The renderer is chosen before the window shows: an OpenGL one may have
     // to make the window again.
-    s.presenter.Open(s.window, Env("VEXAR_RENDERER"), ChosenScaleMode());
+    s.presenter.Open(s.window, Settings().renderer, Settings().scale);
     SetGameIcon(s.window);
     SDL_ShowWindow(s.window);
     SDL_ShowCursor(s.cursorVisible ? SDL_ENABLE : SDL_DISABLE);
     Trace("host: showing frames through %s", s.presenter.Name());
-    if (Env("VEXAR_SHOW_RENDERER") == "1")
+    if (Settings().showRenderer)
         std::fprintf(stderr, "vexar: showing frames through %s\n", s.presenter.Name());
     return true;
 }
@@ -493,13 +462,7 @@ bool OpenWindow(const char* title, int width, int height) {
 int DesktopBitsPerPixel() {
     State& s = S();
     if (s.desktopBits) return s.desktopBits;
-    std::string forced = Env("VEXAR_BPP");
-    if (!forced.empty()) {
-        int bits = std::atoi(forced.c_str());
-        if (bits > 0 && bits <= 64) return s.desktopBits = bits;
-        std::fprintf(stderr, "vexar: VEXAR_BPP='%s' is not a depth; using the desktop's\n",
-                     forced.c_str());
-    }
+    if (Settings().bitsPerPixel) return s.desktopBits = Settings().bitsPerPixel;
     SDL_DisplayMode mode;
     // Windows reports a 24-bit X screen (4 bytes a pixel) as 32 bits.
     if (InitVideo() && SDL_GetDesktopDisplayMode(0, &mode) == 0)
@@ -565,22 +528,23 @@ void ShowMessageBox(const char* text, const char* caption, unsigned style) {
 }  // namespace sdl
 
 const Host& SdlHost() {
-    static const Host host = {
-        "sdl",
-        &sdl::OpenWindow,
-        &sdl::CloseWindow,
-        &sdl::DesktopBitsPerPixel,
-        &sdl::Present,
-        &sdl::WaitVerticalBlank,
-        &sdl::PollEvent,
-        &sdl::WaitEvent,
-        &sdl::Now,
-        &sdl::IsKeyDown,
-        &sdl::OpenAudio,
-        &sdl::CloseAudio,
-        &sdl::ShowMessageBox,
-        &sdl::ShowCursor,
-    };
+    static const Host host = [] {
+        Host h("sdl");
+        h.openWindow = &sdl::OpenWindow;
+        h.closeWindow = &sdl::CloseWindow;
+        h.desktopBitsPerPixel = &sdl::DesktopBitsPerPixel;
+        h.present = &sdl::Present;
+        h.waitVerticalBlank = &sdl::WaitVerticalBlank;
+        h.pollEvent = &sdl::PollEvent;
+        h.waitEvent = &sdl::WaitEvent;
+        h.now = &sdl::Now;
+        h.keyDown = &sdl::IsKeyDown;
+        h.openAudio = &sdl::OpenAudio;
+        h.closeAudio = &sdl::CloseAudio;
+        h.messageBox = &sdl::ShowMessageBox;
+        h.showCursor = &sdl::ShowCursor;
+        return h;
+    }();
     return host;
 }
 

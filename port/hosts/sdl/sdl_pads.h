@@ -31,7 +31,7 @@ private:
         SDL_JoystickID id;
     };
     void Update(const Pad& pad, uint64_t now, KeySources* keys, std::vector<KeySources::Change>* out);
-    static int Source(SDL_JoystickID id) { return 1 + static_cast<int>(id); }
+    static int Source(SDL_JoystickID id) { return shared::kFirstPadSource + static_cast<int>(id); }
 
     bool tried_ = false;
     bool open_ = false;

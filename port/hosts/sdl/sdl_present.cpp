@@ -1,5 +1,7 @@
 #include "port/hosts/sdl/sdl_present.h"
 
+#include "port/hosts/host_core.h"
+
 #include <cstdio>
 #include <cstring>
 #include <vector>
@@ -8,7 +10,7 @@ namespace port {
 namespace {
 
 constexpr int kVsyncSamples = 20;
-constexpr uint64_t kQuickFrameMicros = 8000;  // half a 60 Hz refresh
+constexpr uint64_t kQuickFrameMicros = kFrameMicros / 2;
 
 uint64_t Micros() { return SDL_GetPerformanceCounter() * 1000000 / SDL_GetPerformanceFrequency(); }
 
@@ -165,8 +167,7 @@ void SdlPresenter::Exposed() {
 
 bool SdlPresenter::Present(const void* pixels, int width, int height, int pitch, int bits) {
     waitedForBlank_ = false;
-    if (!window_ || !pixels || width <= 0 || height <= 0) return false;
-    if ((bits != 16 && bits != 24 && bits != 32) || pitch < width * (bits / 8)) return false;
+    if (!window_ || !FrameIsShowable(pixels, width, height, pitch, bits)) return false;
     return renderer_ ? PresentRenderer(pixels, width, height, pitch, bits)
                      : PresentSurface(pixels, width, height, pitch, bits);
 }

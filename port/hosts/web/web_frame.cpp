@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "port/hosts/host_core.h"
+
 namespace port {
 namespace {
 
@@ -32,8 +34,7 @@ void ConvertPart(const uint8_t* pixels, int width, int pitch, int bytes, const P
 
 const std::vector<PictureRect>& WebFrame::Update(const void* pixels, int width, int height, int pitch,
                                                  int bits) {
-    if (!pixels || width <= 0 || height <= 0) return none_;
-    if ((bits != 16 && bits != 24 && bits != 32) || pitch < width * (bits / 8)) return none_;
+    if (!FrameIsShowable(pixels, width, height, pitch, bits)) return none_;
     const int bytes = bits / 8;
     const uint8_t* from = static_cast<const uint8_t*>(pixels);
     const std::vector<PictureRect>& parts = changes_.Compare(from, width, height, pitch, bytes);

@@ -6,12 +6,14 @@
 #include <emscripten.h>
 
 #include <algorithm>
-#include <cmath>
+#include <string>
+#include <utility>
 #include <cstdio>
-#include <deque>
 #include <vector>
 
+#include "port/hosts/host_core.h"
 #include "port/hosts/key_sources.h"
+#include "port/hosts/shared_numbers.h"
 #include "port/hosts/web/web_frame.h"
 #include "port/hosts/web/web_keys.h"
 #include "port/hosts/web/web_pads.h"
@@ -41,20 +43,19 @@ namespace {
 constexpr uint64_t kRestAfter = 1000000;
 constexpr double kRestingWait = 100;
 
-// The page's event types (web_host.js).
-enum PageEvent { kNone, kKeyDown, kKeyUp, kFocusGained, kFocusLost };
-// What pressed a key, KeySources::kKeyboard (0) for the keyboard, comes in
-// the page's event flags above their low byte (VexarPage.sources).
-
 struct State {
     bool open = false;
     KeySources keys;  // the keys down, as the events taken so far say
     Pads pads;        // the page's game controllers, as last read
-    std::deque<HostEvent> events;
+    HostEvents events;
     WebFrame frame;          // the frame as the canvas shows it
     std::vector<int> parts;  // what changed in it, for the page
     uint64_t lastChange = 0;  // when the frame last changed or an event came
     double start = emscripten_get_now();
+    // Boxes shown before main, by the global objects' constructors: the
+    // browser's runtime cannot pause there, so main shows them first.
+    bool mainBegun = false;
+    std::vector<std::pair<std::string, std::string>> heldBoxes;  // text, caption
 };
 
 void Reset();
@@ -72,31 +73,24 @@ State& S() {
 uint64_t Now();
 
 // Queues the key messages of these changes; `alt` as the page saw it.
-void Queue(const std::vector<KeySources::Change>& changes, bool alt) {
-    for (const KeySources::Change& change : changes) {
-        S().events.push_back(KeySources::Message(change, alt));
-    }
-}
+void Queue(const std::vector<KeySources::Change>& changes, bool alt) { S().events.Keys(changes, alt); }
 
 // One page event: a focus change, or a key of some source that the game has
-// a use for, pressed or let go (flags: 2 for Alt held, the source above the low byte).
+// a use for, pressed or let go (shared_numbers.h: the event types and flags).
 void TakePageEvent(int type, const char* code, int flags) {
     State& s = S();
-    std::vector<KeySources::Change> changes;
-    if (type == kFocusGained || type == kFocusLost) {
-        // Keys let go elsewhere send no key-up here.
-        if (type == kFocusLost) s.keys.ReleaseAll(&changes);
-        HostEvent event;
-        event.type = type == kFocusGained ? HostEvent::FocusGained : HostEvent::FocusLost;
-        s.events.push_back(event);
+    if (type == shared::kPageFocusGained || type == shared::kPageFocusLost) {
+        s.events.Focus(type == shared::kPageFocusGained, &s.keys);
         return;
     }
     KeyCodes codes;
-    if ((type != kKeyDown && type != kKeyUp) || !WebKeyCodes(code, &codes)) return;
-    const int source = flags >> 8;
-    if (type == kKeyDown) s.keys.Press(source, codes, Now(), &changes);
+    const bool down = type == shared::kPageKeyDown;
+    if ((!down && type != shared::kPageKeyUp) || !WebKeyCodes(code, &codes)) return;
+    const int source = flags / shared::kPageSourceUnit;
+    std::vector<KeySources::Change> changes;
+    if (down) s.keys.Press(source, codes, Now(), &changes);
     else s.keys.Release(source, codes, &changes);
-    Queue(changes, (flags & 2) != 0);
+    Queue(changes, (flags & shared::kPageAltFlag) != 0);
 }
 
 // Takes every event the page has queued, and the repeats of keys held by
@@ -106,7 +100,7 @@ void TakePageEvents() {
     if (!s.open) return;
     char code[32];
     int flags = 0;
-    for (int type; (type = vexar_web_next_event(code, sizeof code, &flags)) != kNone;) {
+    for (int type; (type = vexar_web_next_event(code, sizeof code, &flags)) != shared::kPageNoEvent;) {
         TakePageEvent(type, code, flags);
         s.lastChange = Now();
     }
@@ -117,21 +111,16 @@ void TakePageEvents() {
 
 bool PollEvent(HostEvent* event) {
     TakePageEvents();
-    State& s = S();
-    if (s.events.empty()) return false;
-    *event = s.events.front();
-    s.events.pop_front();
-    return true;
+    return S().events.Take(event);
 }
 
 void WaitEvent(uint64_t micros) {
     TakePageEvents();
-    if (micros == 0 || !S().events.empty()) return;
+    if (micros == 0 || !S().events.Empty()) return;
     // A held key's next repeat ends the wait too.
     const uint64_t now = Now(), repeat = S().keys.NextRepeat();
     if (repeat != UINT64_MAX) micros = std::min(micros, repeat > now ? repeat - now : 0);
-    // Whole milliseconds, rounded up so that a timer is never woken early.
-    vexar_web_wait_event(micros == UINT64_MAX ? -1.0 : std::ceil(static_cast<double>(micros) / 1000));
+    vexar_web_wait_event(micros == UINT64_MAX ? -1.0 : static_cast<double>(WaitMillis(micros)));
 }
 
 // As the events taken so far say, as SDL's keyboard state does: the game
@@ -167,7 +156,7 @@ void CloseWindow() {
     State& s = S();
     if (s.open) vexar_web_close();
     s.open = false;
-    s.events.clear();
+    s.events.Clear();
     s.keys = KeySources();
     s.pads = Pads();
 }
@@ -198,29 +187,39 @@ bool OpenAudio() { return true; }
 void CloseAudio() {}
 
 void ShowMessageBox(const char* text, const char* caption, unsigned /*style*/) {
-    vexar_web_message_box(text ? text : "", caption ? caption : "Error");
+    State& s = S();
+    if (!s.mainBegun) s.heldBoxes.emplace_back(text ? text : "", caption ? caption : "Error");
+    else vexar_web_message_box(text ? text : "", caption ? caption : "Error");
 }
 
 }  // namespace
 }  // namespace web
 
+void ShowMessageBoxesHeldBeforeMain() {
+    web::State& s = web::S();
+    s.mainBegun = true;
+    for (const auto& box : s.heldBoxes) vexar_web_message_box(box.first.c_str(), box.second.c_str());
+    s.heldBoxes.clear();
+}
+
 const Host& WebHost() {
-    static const Host host = {
-        "web",
-        &web::OpenWindow,
-        &web::CloseWindow,
-        &web::DesktopBitsPerPixel,
-        &web::Present,
-        &web::WaitVerticalBlank,
-        &web::PollEvent,
-        &web::WaitEvent,
-        &web::Now,
-        &web::IsKeyDown,
-        &web::OpenAudio,
-        &web::CloseAudio,
-        &web::ShowMessageBox,
-        &web::ShowCursor,
-    };
+    static const Host host = [] {
+        Host h("web");
+        h.openWindow = &web::OpenWindow;
+        h.closeWindow = &web::CloseWindow;
+        h.desktopBitsPerPixel = &web::DesktopBitsPerPixel;
+        h.present = &web::Present;
+        h.waitVerticalBlank = &web::WaitVerticalBlank;
+        h.pollEvent = &web::PollEvent;
+        h.waitEvent = &web::WaitEvent;
+        h.now = &web::Now;
+        h.keyDown = &web::IsKeyDown;
+        h.openAudio = &web::OpenAudio;
+        h.closeAudio = &web::CloseAudio;
+        h.messageBox = &web::ShowMessageBox;
+        h.showCursor = &web::ShowCursor;
+        return h;
+    }();
     return host;
 }
 

@@ -1,7 +1,9 @@
 // The page side of the web host (web_host.cpp): the canvas, the keyboard and
 // focus listeners with their queue, message boxes, and the waits that hand the
 // browser its turn (Asyncify). The page gives the canvas as Module.canvas.
+// VexarShared holds the numbers shared with the C++ (port/hosts/shared_numbers.h).
 mergeInto(LibraryManager.library, {
+  $VexarPage__deps: ['$VexarShared'],
   $VexarPage: {
     canvas: null,
     context: null,
@@ -16,9 +18,6 @@ mergeInto(LibraryManager.library, {
     frameCosts: [],
     wokenAt: 0,
     listeners: [],
-    // What can press a key; a key is down while any of them holds it
-    // (KeySources in web_host.cpp).
-    sources: {keyboard: 0, touch: 1},
     // Keys whose browser action (scrolling, pressing a button) would get in the way.
     ownKeys: ['Space', 'Enter', 'NumpadEnter', 'ArrowLeft', 'ArrowRight', 'ArrowUp', 'ArrowDown'],
 
@@ -33,18 +32,19 @@ mergeInto(LibraryManager.library, {
     onKey: function(e) {
       if (VexarPage.boxOpen || e.ctrlKey || e.metaKey) return;
       if (VexarPage.ownKeys.indexOf(e.code) >= 0) e.preventDefault();
-      VexarPage.push({type: e.type === 'keydown' ? 1 : 2, code: e.code, alt: e.altKey,
-                      source: VexarPage.sources.keyboard});
+      VexarPage.push({type: e.type === 'keydown' ? VexarShared.kPageKeyDown : VexarShared.kPageKeyUp,
+                      code: e.code, alt: e.altKey, source: VexarShared.kKeyboardSource});
     },
     // A key pressed or let go by a source other than the keyboard, by its
-    // KeyboardEvent code: Module.keyEvent(VexarPage.sources.touch, 'Space', true).
+    // KeyboardEvent code: Module.keyEvent(Module.keySources.touch, 'Space', true).
     keyEvent: function(source, code, down) {
-      VexarPage.push({type: down ? 1 : 2, code: code, source: source});
+      VexarPage.push({type: down ? VexarShared.kPageKeyDown : VexarShared.kPageKeyUp, code: code,
+                      source: source});
     },
     setFocus: function(focused) {
       if (focused === VexarPage.focused) return;
       VexarPage.focused = focused;
-      VexarPage.push({type: focused ? 3 : 4});
+      VexarPage.push({type: focused ? VexarShared.kPageFocusGained : VexarShared.kPageFocusLost});
     },
     // The last frame presented, or its part at x, y, w, h, onto the canvas.
     draw: function(x, y, w, h) {
@@ -77,7 +77,8 @@ mergeInto(LibraryManager.library, {
     VexarPage.context = context;
     Module['frameCosts'] = VexarPage.frameCosts;
     Module['keyEvent'] = VexarPage.keyEvent;
-    Module['keySources'] = VexarPage.sources;
+    // What can press a key; a key is down while any of them holds it (KeySources).
+    Module['keySources'] = {keyboard: VexarShared.kKeyboardSource, touch: VexarShared.kTouchSource};
     document.title = UTF8ToString(title);
     VexarPage.listen(window, 'keydown', VexarPage.onKey);
     VexarPage.listen(window, 'keyup', VexarPage.onKey);
@@ -127,14 +128,14 @@ mergeInto(LibraryManager.library, {
     }
   },
 
-  // The next queued event: its type (0 when none), its key code into `code`,
-  // and in `flags` 2 for Alt held and, above the low byte, the key's source.
+  // The next queued event: its type (kPageNoEvent when none), its key code
+  // into `code`, and in `flags` whether Alt was held and the key's source.
   vexar_web_next_event__deps: ['$VexarPage'],
   vexar_web_next_event: function(code, codeSize, flags) {
     var e = VexarPage.events.shift();
-    if (!e) return 0;
+    if (!e) return VexarShared.kPageNoEvent;
     stringToUTF8(e.code || '', code, codeSize);
-    HEAP32[flags >> 2] = (e.alt ? 2 : 0) | ((e.source || 0) << 8);
+    HEAP32[flags >> 2] = (e.alt ? VexarShared.kPageAltFlag : 0) + (e.source || 0) * VexarShared.kPageSourceUnit;
     return e.type;
   },
 

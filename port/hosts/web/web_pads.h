@@ -14,9 +14,8 @@ namespace web {
 
 class Pads {
 public:
-    // Sources 0 and 1 are the keyboard and the touch controls; the pad at
-    // navigator.getGamepads()[i] is source kFirstSource + i.
-    static constexpr int kFirstSource = 2;
+    // The pad at navigator.getGamepads()[i] is source kFirstSource + i.
+    static constexpr int kFirstSource = shared::kFirstPadSource;
     static constexpr int kMaxPads = 8;
 
     // Reads the pads as they are now; their key changes go to `out`.

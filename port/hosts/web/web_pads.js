@@ -3,12 +3,10 @@
 // left alone; a pad whose gamepaddisconnected came is gone, whatever
 // getGamepads still says.
 mergeInto(LibraryManager.library, {
-  $VexarPads__deps: ['$VexarPage'],
+  $VexarPads__deps: ['$VexarPage', '$VexarShared'],
   $VexarPads: {
     gone: {},        // pad indexes disconnected since they were last connected
     listening: false,
-    // The standard layout's buttons that play: south, east, back, start, d-pad left and right.
-    buttons: [0, 1, 8, 9, 14, 15],
 
     listen: function() {
       if (VexarPads.listening) return;
@@ -24,9 +22,11 @@ mergeInto(LibraryManager.library, {
     plays: function(pad) {
       return !!pad && pad.connected !== false && pad.mapping === 'standard' && !VexarPads.gone[pad.index];
     },
+    // The standard layout's buttons that play, as PadButton bits.
     bits: function(pad) {
-      var bits = 0;
-      VexarPads.buttons.forEach(function(b) {
+      var bits = 0, s = VexarShared;
+      [s.kPadButtonSouth, s.kPadButtonEast, s.kPadButtonBack, s.kPadButtonStart, s.kPadButtonLeft,
+       s.kPadButtonRight].forEach(function(b) {
         var button = pad.buttons && pad.buttons[b];
         if (button && button.pressed) bits |= 1 << b;
       });
