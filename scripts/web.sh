@@ -9,7 +9,9 @@
 #                                 touch and game controller scenarios in Chromium
 #   scripts/web.sh bench [FRAMES [OTHER_BUILD_WEB_DIR...]]
 #                                 download sizes, time to the first frame, cost of a play frame,
-#                                 Chromium's processor use beside the Linux build's (scripts/cpu-use.sh);
+#                                 Chromium's processor use beside the Linux build's (scripts/cpu-use.sh)
+#                                 and as a ratio to a bare canvas page's, Lighthouse's scores on its
+#                                 desktop and mobile presets;
 #                                 other bundles, such as an older build, in columns beside this one
 #   scripts/web.sh dist           build-web/vexar-VERSION-web.zip, the bundle for a static host
 set -euo pipefail
