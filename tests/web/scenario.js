@@ -4,7 +4,7 @@
 // (lib/engines.js); then, in Chromium, the page against a server that lacks or
 // fails files.
 // Usage: node scenario.js BUILD_WEB_DIR [RUNS [ENGINE,...]]   (default: 1 firefox,webkit;
-// shots go to BUILD_WEB_DIR/shots/web)
+// "chromium" alone for no other engine; shots go to BUILD_WEB_DIR/shots/web[/ENGINE])
 "use strict";
 const fs = require("fs");
 const os = require("os");
