@@ -4,10 +4,14 @@
 # three pictures, all gzipped), then, as asked:
 #   scripts/web.sh                build only
 #   scripts/web.sh serve [PORT]   serve build-web/ on http://127.0.0.1:PORT/ (default 8016)
-#   scripts/web.sh test [RUNS]    the browser scenario in headless Chromium, RUNS times in a row
+#   scripts/web.sh test [RUNS]    the browser scenario in headless Chromium, RUNS times in a row, and
+#                                 once in Firefox ESR and in WebKit (MiniBrowser); the offline,
+#                                 touch and game controller scenarios in Chromium
 #   scripts/web.sh bench [FRAMES [OTHER_BUILD_WEB_DIR...]]
 #                                 download sizes, time to the first frame, cost of a play frame,
-#                                 Chromium's processor use beside the Linux build's (scripts/cpu-use.sh);
+#                                 Chromium's processor use beside the Linux build's (scripts/cpu-use.sh)
+#                                 and as a ratio to a bare canvas page's, Lighthouse's scores on its
+#                                 desktop and mobile presets;
 #                                 other bundles, such as an older build, in columns beside this one
 #   scripts/web.sh dist           build-web/vexar-VERSION-web.zip, the bundle for a static host
 set -euo pipefail
@@ -18,9 +22,10 @@ case "$action" in
   *) echo "usage: scripts/web.sh [serve [PORT] | test [RUNS] | bench [FRAMES [DIR...]] | dist]" >&2; exit 2 ;;
 esac
 
-# The browser build's compiler and the browser of its test; npm may come from
-# elsewhere than Debian.
-web_packages=(emscripten chromium)
+# The browser build's compiler and the browsers of its tests (WebKit's driver
+# brings MiniBrowser; it runs on Xvfb, which xdotool gives the focus); npm may
+# come from elsewhere than Debian.
+web_packages=(emscripten chromium firefox-esr webkit2gtk-driver)
 command -v npm >/dev/null || web_packages+=(npm)
 scripts/setup.sh "${web_packages[@]}"
 
@@ -40,7 +45,8 @@ case "$action" in
     (cd build-web && rm -f "$zip" && cmake -E tar cf "$zip" --format=zip "${bundle[@]}")
     echo "build-web/$zip" ;;
   test | bench)
-    (cd tests/web && npm ci --no-audit --no-fund --loglevel=error)
+    # Only Debian's browsers: no npm package downloads one of its own.
+    (cd tests/web && PUPPETEER_SKIP_DOWNLOAD=1 npm ci --no-audit --no-fund --loglevel=error)
     if [ "$action" = test ]; then
       node tests/web/scenario.js build-web "${2:-1}"
       node tests/web/offline.js build-web

@@ -13,13 +13,17 @@
 //   the play scene, on the static start picture (once it has stood for two
 //   seconds: the game rests after one), on a blank page, and on a page that
 //   changes a 64 x 64 part of a 640 x 480 canvas at every animation frame (what
-//   showing 60 frames a second costs the browser, however little they change).
+//   showing 60 frames a second costs the browser, however little they change),
+//   and the play scene's use as a ratio to that page's, the browser's floor;
+// - Lighthouse's scores on its desktop and mobile presets, the bundle served
+//   by the plain static server, with the total blocking time and layout shift.
 // Usage: node bench.js BUILD_WEB_DIR [FRAMES [OTHER_BUILD_WEB_DIR...]]   (default 600)
 "use strict";
 const path = require("path");
 const { serve } = require("./serve");
 const { launch, givePictures, expectCanvas } = require("./lib/browser");
 const { treeTicks, secondsUsed } = require("./lib/processes");
+const { audit } = require("./lib/lighthouse");
 
 const builds = [process.argv[2] || path.join(__dirname, "../../build-web"), ...process.argv.slice(4)]
   .map((dir) => path.resolve(dir));
@@ -147,7 +151,9 @@ async function measure(build) {
       const file = sizes.get(name || "/") || { bytes: 0, times: 0 };
       sizes.set(name || "/", { bytes: file.bytes + bytes, times: file.times + 1 });
     }
-    return { sizes, quick: quick.ms, throttled: throttled.ms, ...(await play(build, server)) };
+    const lighthouse = {};
+    for (const preset of ["desktop", "mobile"]) lighthouse[preset] = await audit(plain.url, preset);
+    return { sizes, quick: quick.ms, throttled: throttled.ms, lighthouse, ...(await play(build, server)) };
   } finally {
     await server.close();
     await plain.close();
@@ -184,6 +190,15 @@ function table(rows, columns) {
     ["play frames measured", ...per((r) => r.costs.length)],
     [`Chromium, all ${results[0].processes} processes: play scene (% of one core)`, ...per((r) => r.play.toFixed(1))],
     ["Chromium, all processes: start picture (% of one core)", ...per((r) => r.still.toFixed(1))],
+    ["play scene / canvas changed every frame (the floor)", ...per((r) => `${(r.play / others.canvas).toFixed(2)}x`)],
+    ...["desktop", "mobile"].flatMap((preset) => [
+      [`Lighthouse ${preset}: performance, accessibility, best practices, SEO`,
+        ...per((r) => Object.values(r.lighthouse[preset].scores).join(" "))],
+      [`Lighthouse ${preset}: total blocking time, longest task, layout shift`, ...per((r) => {
+        const m = r.lighthouse[preset].metrics;
+        return `${Math.round(m.tbt)} ${Math.round(m.longest)} ${m.cls.toFixed(3)}`;
+      })],
+    ]),
   ];
   table(rows, builds.map((b) => path.relative(process.cwd(), b) || b));
   console.log(`Chromium, all processes, on a blank page: ${others.blank.toFixed(1)} % of one core`);

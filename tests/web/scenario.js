@@ -1,17 +1,22 @@
-// VEXAR in headless Chromium: the Linux end-to-end scenario played in the
-// page and checked on the canvas's pixels, then a focus switch, the end of the
-// game and a restart; then the page against a server that lacks or fails files.
-// Usage: node scenario.js BUILD_WEB_DIR [RUNS]   (shots go to BUILD_WEB_DIR/shots/web)
+// VEXAR in a browser: the Linux end-to-end scenario played in the page and
+// checked on the canvas's pixels, then a focus switch, the end of the game and
+// a restart, RUNS times in headless Chromium and once in each other engine
+// (lib/engines.js); then, in Chromium, the page against a server that lacks or
+// fails files.
+// Usage: node scenario.js BUILD_WEB_DIR [RUNS [ENGINE,...]]   (default: 1 firefox,webkit;
+// "chromium" alone for no other engine; shots go to BUILD_WEB_DIR/shots/web[/ENGINE])
 "use strict";
 const fs = require("fs");
 const os = require("os");
 const path = require("path");
 const { spawnSync } = require("child_process");
 const { serve } = require("./serve");
-const { launch, givePictures, expectCanvas, waitFrames, switches } = require("./lib/browser");
+const { givePictures, expectCanvas, waitFrames, switches } = require("./lib/browser");
+const engines = require("./lib/engines");
 
 const build = path.resolve(process.argv[2] || path.join(__dirname, "../../build-web"));
 const runs = Number(process.argv[3] || 1);
+const otherEngines = (process.argv[4] || "firefox,webkit").split(",").filter((e) => e && e !== "chromium");
 const shots = path.join(build, "shots", "web");
 let passed = 0;
 
@@ -137,9 +142,10 @@ async function pageControls(page) {
   ok("the Full screen button enters full screen, F11 leaves it");
 }
 
-async function scenario(run) {
-  const shot = (name) => path.join(shots, run === 1 ? `${name}.png` : `run${run}-${name}.png`);
-  await onPage({}, async (page) => {
+async function scenario(run, engine = "chromium") {
+  const shot = (name) => path.join(shots, engine === "chromium" ? "" : engine,
+    run === 1 ? `${name}.png` : `run${run}-${name}.png`);
+  await onPage({ engine }, async (page) => {
     await playWholeGame(page, shot);
     await endAndRestart(page);
     await pageControls(page);
@@ -208,11 +214,11 @@ async function messageBox() {
 
 // Opens the page from a fresh server in a fresh browser and hands it to
 // `body`; the options may set the server's (`server`) and the browser's
-// (`browser`) and add to the page's address (`url`). The page's log is shown
-// when `body` fails.
+// (`browser`), choose its engine (`engine`, Chromium unless said) and add to
+// the page's address (`url`). The page's log is shown when `body` fails.
 async function onPage(options, body) {
   const server = await serve(build, options.server);
-  const browser = await launch(options.browser);
+  const browser = await engines.launch(options.engine || "chromium", options.browser);
   try {
     await givePictures(browser.page, build);
     await browser.page.goto(server.url + (options.url || ""));
@@ -264,6 +270,10 @@ async function badInput() {
   for (let run = 1; run <= runs; ++run) {
     console.log(`== Browser scenario, run ${run} of ${runs}`);
     await scenario(run);
+  }
+  for (const engine of otherEngines) {
+    console.log(`== Browser scenario in ${engine}`);
+    await scenario(1, engine);
   }
   console.log("== Exit");
   await exitOrder();

@@ -71,7 +71,7 @@
     // the game takes no Enter, so it does no harm there.
     if (onGame) { send("Enter", true); send("Enter", false); }
     var target = e.target;
-    if (!(target && target.closest && target.closest("#bar, #notice, .vexar-box"))) e.preventDefault();
+    if (target && target.closest && target.closest("#game, #touch")) e.preventDefault();
   }
   ["touchstart", "touchmove", "touchend", "touchcancel"].forEach(function (type) {
     document.addEventListener(type, onTouch, { passive: false });
@@ -82,6 +82,4 @@
   document.addEventListener("visibilitychange", function () { if (document.hidden) releaseAll(); });
   window.addEventListener("blur", releaseAll);
   window.addEventListener("pagehide", releaseAll);
-  if (window.matchMedia && window.matchMedia("(pointer: coarse)").matches)
-    document.documentElement.classList.add("touch");
 })();
