@@ -1,6 +1,7 @@
 # The browser build's built-in font: Liberation Sans cut to the characters the
 # game can draw (printable Latin-1 and Windows-1252's others), outlines and
-# advances as they are. stb_truetype reads no hinting, so none is kept.
+# advances as they are. stb_truetype reads no hinting, so none is kept, nor
+# FontForge's time stamp (FFTM).
 set(VEXAR_FONT_FILE /usr/share/fonts/truetype/liberation2/LiberationSans-Regular.ttf)
 if(NOT EXISTS ${VEXAR_FONT_FILE})
   message(FATAL_ERROR "${VEXAR_FONT_FILE} is missing: install fonts-liberation2")
@@ -17,7 +18,7 @@ function(vexar_web_font target dir)
   add_custom_command(OUTPUT ${font}
     COMMAND ${CMAKE_COMMAND} -E make_directory ${dir}
     COMMAND ${VEXAR_PYFTSUBSET} ${VEXAR_FONT_FILE} --unicodes=${VEXAR_FONT_CHARACTERS}
-            --notdef-outline --no-hinting --output-file=${font}
+            --notdef-outline --no-hinting --drop-tables+=FFTM --output-file=${font}
     DEPENDS ${VEXAR_FONT_FILE}
     COMMENT "Cutting Liberation Sans to the game's characters"
     VERBATIM)
