@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <string>
 #include <vector>
+
 #include "game/game_main.h"
 #include "game/game_over_scene.h"
 #include "game/intro_scene.h"
