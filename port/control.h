@@ -38,4 +38,8 @@ struct LiveCounts {
 };
 LiveCounts Live();
 
+// The face name and height CreateFontA was asked for to make `font`, while
+// it lives; false for anything else.
+bool FontRequest(const void* font, std::string* faceName, int* height);
+
 }  // namespace port

@@ -15,12 +15,12 @@ frames=${1:-1000000}
 build=${VEXAR_BUILD_DIR:-build}
 scripts/setup.sh
 [ -f "$build/CMakeCache.txt" ] || cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build "$build" -j"$(nproc)" --target vexar >/dev/null
+cmake --build "$build" -j"$(nproc)" --target vexar xprobe >/dev/null
 build=$(cd "$build" && pwd)
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-"${CXX:-c++}" -std=c++17 -O1 -o "$work/check" tests/game/checker/capture_check.cpp
+shows() { "$build/tests/xprobe" --file "$@" 2>/dev/null; }
 every=$((frames / 10))
 shots=$((frames / 100))
 {
@@ -41,15 +41,14 @@ echo "soak: exit code $status after $seconds s"
 # The screens seen, from the captures.
 intro=0; start_pic=0; play=0; stats=0; black=0; other=0
 for shot in "$work"/s*.bmp; do
-    if "$work/check" same "$shot" "$build/intro.bmp"; then intro=$((intro + 1))
-    elif "$work/check" same "$shot" "$build/start.bmp"; then start_pic=$((start_pic + 1))
-    elif [ "$("$work/check" px "$shot" 320 470)" = B4B4B4 ] && [ "$("$work/check" px "$shot" 0 0)" = C8C8C8 ]; then
-        stats=$((stats + 1))
+    if shows "$shot" "bmp:$build/intro.bmp"; then intro=$((intro + 1))
+    elif shows "$shot" "bmp:$build/start.bmp"; then start_pic=$((start_pic + 1))
+    elif shows "$shot" px:320,470=b4b4b4 px:0,0=c8c8c8; then stats=$((stats + 1))
     # The play field: the cannon's outline on the bottom rows (a disc may hide the HUD).
-    elif [ "$("$work/check" first "$shot" 470 C8C8C8)" != -1 ]; then play=$((play + 1))
+    elif shows "$shot" has:0,470,640,1=c8c8c8; then play=$((play + 1))
     # The first frame of a title picture whose surface was lost in a switch
     # away: the sprite reloads and shows from the next frame.
-    elif [ "$("$work/check" notblack "$shot" 0 0 640 480)" = 0 ]; then black=$((black + 1))
+    elif shows "$shot" black:0,0,640,480; then black=$((black + 1))
     else other=$((other + 1)); echo "soak: an unknown screen at frame ${shot##*/s}" | sed "s/.bmp$//"; fi
 done
 echo "soak: screens captured: intro $intro, start $start_pic, play $play, statistics $stats, black (reloading) $black, other $other"

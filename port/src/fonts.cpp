@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "port/control.h"
 #include "port/src/core.h"
 
 namespace port {
@@ -132,3 +133,15 @@ HFONT WINAPI CreateFontA(int height, int /*width*/, int /*escapement*/, int /*or
           font->face->pixelSize);
     return static_cast<HFONT>(Register(font));
 }
+
+namespace port {
+
+bool FontRequest(const void* handle, std::string* faceName, int* height) {
+    const Font* font = LookupAs<Font>(static_cast<HGDIOBJ>(const_cast<void*>(handle)), GdiKind::Font);
+    if (!font) return false;
+    *faceName = font->faceName;
+    *height = font->height;
+    return true;
+}
+
+}  // namespace port

@@ -196,23 +196,12 @@ LRESULT CALLBACK CountingProc(HWND window, UINT message, WPARAM wParam, LPARAM l
     return WindowProc(window, message, wParam, lParam);
 }
 
-// Gives back what a run of the game held, as the exit destructors would.
-void ReleaseGame() {
-    objectPool.cdSprite.Release();
-    introScene.introSprite.Release();
-    introScene.startSprite.Release();
-    ReleaseDisplayAndDevices();
-}
-
 // The game as GameMain leaves it before its frame loop, at a desktop of `bpp`,
 // on a fresh platform. The fonts are made again: the port's reset forgot them.
 bool StartGame(int bpp) {
-    ReleaseGame();
+    ResetGame();
     port::ResetForTest();
     port::headless::SetDesktopBitsPerPixel(bpp);
-    engine = Engine();
-    gameStats = GameStats();
-    for (PoolSlot& slot : objectPool.slots) slot = PoolSlot();
     RemakeGameFonts();
     if (!engine.Create("VEXAR", kWidth, kHeight, 4, CountingProc, GetModuleHandleA(nullptr),
                        nullptr, nullptr)) {

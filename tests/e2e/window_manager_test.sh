@@ -61,7 +61,7 @@ expect 5 "Alt+Enter again: full screen, and no game started" "bmp:$pictures/star
 
 xdotool key KP_Enter
 # The HUD's blue lines; the cannon is anywhere.
-play=("has:10,10,120,16=0000ff" "has:10,30,120,16=0000ff" "has:10,50,120,16=0000ff")
+mapfile -t play < <(screen hud)
 expect 10 "the keypad's Enter starts a game" "${play[@]}"
 
 activations() { grep -c "^WM_ACTIVATEAPP($1)" "$shots/trace" || true; }
@@ -72,7 +72,7 @@ wait_activation() {
 }
 # A new game whenever the last one has ended.
 ensure_play() {
-  "$XPROBE" 0 "${full[@]}" "px:320,470=b4b4b4" "px:5,240=b4b4b4" 2>/dev/null || return 0
+  "$XPROBE" 0 "${full[@]}" $(screen statistics_grey) 2>/dev/null || return 0
   xdotool key Return
   expect 20 "the start picture again" "bmp:$pictures/start.bmp"
   xdotool key Return
@@ -89,10 +89,10 @@ hold() {
   xdotool keyup "$key"
   return $code
 }
-at_left="px:0,470=c8c8c8 px:50,470=b4b4b4"
+at_left=$(screen cannon_at_0)
 hold KP_Left $at_left && echo "ok: the keypad's 4 (Num Lock off) moves the cannon to the left edge"
 
-game_over() { "$XPROBE" 0 "${full[@]}" "px:320,470=b4b4b4" "px:5,240=b4b4b4" 2>/dev/null; }
+game_over() { "$XPROBE" 0 "${full[@]}" $(screen statistics_grey) 2>/dev/null; }
 # switch N: away to the other program and back, then both arrows; status 2
 # when the game ended meanwhile (a game lasts a few seconds), so it is tried again.
 switch() {
@@ -131,7 +131,7 @@ echo "ok: nothing drawn while away in $(activations 0) switches"
 
 # What the window manager does to a window, on the start picture: it stays
 # until Enter, while a game ends by itself within seconds.
-expect 60 "the game ends" "px:320,470=b4b4b4" "px:5,240=b4b4b4"
+expect 60 "the game ends" $(screen statistics_grey)
 xdotool key Return
 expect 20 "the start picture again" "bmp:$pictures/start.bmp"
 start=("bmp:$pictures/start.bmp")

@@ -75,9 +75,9 @@ patch "$work/bad/empty" 18 '\x00\x00\x00\x00\x00\x00\x00\x00'  # 0 x 0
 good_pictures good
 run good
 [ "$failures" -eq 0 ] || exit 1
-check same "$work/good/shots/intro.bmp" "$build/intro.bmp" || fail "good: the intro is not intro.bmp"
-check same "$work/good/shots/start.bmp" "$build/start.bmp" || fail "good: the start is not start.bmp"
-[ "$(check notblack "$work/good/shots/field.bmp" 0 70 640 340)" -gt 0 ] || fail "good: no disc on the field"
+shows "$work/good/shots/intro.bmp" "bmp:$build/intro.bmp" || fail "good: the intro is not intro.bmp"
+shows "$work/good/shots/start.bmp" "bmp:$build/start.bmp" || fail "good: the start is not start.bmp"
+shows "$work/good/shots/field.bmp" notblack:0,70,640,340 || fail "good: no disc on the field"
 
 # The screens each picture appears on.
 screens_of() {
@@ -108,18 +108,18 @@ expect_missing() {
         [ -f "$work/$name/shots/$shot.bmp" ] || continue
         if [[ "$missing" == *" $shot "* ]]; then
             if [ "$shot" = field ]; then
-                expect_count "$name: disc pixels on the field" "$(check notblack "$work/$name/shots/$shot.bmp" 0 70 640 340)" 0
+                expect_count "$name: disc pixels on the field" "$(measure "$work/$name/shots/$shot.bmp" notblack:0,70,640,340)" 0
             else
-                expect_count "$name: $shot pixels" "$(check notblack "$work/$name/shots/$shot.bmp" 0 0 640 480)" 0
+                expect_count "$name: $shot pixels" "$(measure "$work/$name/shots/$shot.bmp" notblack:0,0,640,480)" 0
             fi
         elif [ "$picture" = cd ] && [ "$shot" = over ]; then
             # Discs without a picture have no height and fall further: the
             # game ends a few ticks later, and the title's random colour differs.
-            [ "$(check px "$work/$name/shots/over.bmp" 320 470)" = B4B4B4 ] &&
-                [ "$(check count "$work/$name/shots/over.bmp" 70 200 570 150 FF0000)" -gt 300 ] ||
+            shows "$work/$name/shots/over.bmp" px:320,470=b4b4b4 &&
+                [ "$(measure "$work/$name/shots/over.bmp" has:70,200,570,150=ff0000)" -gt 300 ] ||
                 fail "$name: no statistics screen"
         elif ! { [ "$picture" = cd ] && [ "$shot" = play ]; }; then
-            check same "$work/$name/shots/$shot.bmp" "$work/good/shots/$shot.bmp" || fail "$name: $shot differs from the good run"
+            shows "$work/$name/shots/$shot.bmp" "bmp:$work/good/shots/$shot.bmp" || fail "$name: $shot differs from the good run"
         fi
     done
 }
@@ -128,7 +128,7 @@ expect_count() { [ "$2" = "$3" ] || fail "$1: $2, wanted $3"; }
 expect_as_good() {
     local shot
     for shot in $shots; do
-        check same "$work/$1/shots/$shot.bmp" "$work/good/shots/$shot.bmp" || fail "$1: $shot differs from the good run"
+        shows "$work/$1/shots/$shot.bmp" "bmp:$work/good/shots/$shot.bmp" || fail "$1: $shot differs from the good run"
     done
 }
 

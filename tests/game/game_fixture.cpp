@@ -6,18 +6,8 @@
 #include <filesystem>
 
 #include "port/control.h"
-#include "tests/lib/game_reset.h"
 
 namespace {
-
-void ForgetSprite(Sprite& sprite) {
-    sprite.Release();
-    sprite.display = nullptr;
-    sprite.fileName[0] = '\0';
-    sprite.keyed = false;
-    sprite.width = 0;
-    sprite.height = 0;
-}
 
 std::filesystem::path TestRoot() {
     return std::filesystem::temp_directory_path() /
@@ -36,32 +26,6 @@ public:
     ::testing::AddGlobalTestEnvironment(new TempCleanup);
 
 }  // namespace
-
-void ReleaseGame() {
-    ForgetSprite(objectPool.cdSprite);
-    ForgetSprite(introScene.startSprite);
-    ForgetSprite(introScene.introSprite);
-    ReleaseDisplayAndDevices();
-}
-
-void ResetGame() {
-    ReleaseGame();
-    engine.scene = SCENE_INTRO;
-    engine.clearFx = DDBLTFX();
-    engine.lastTick = 0;
-    engine.tickCount = 0;
-    engine.tickFlag = false;
-    engine.window = nullptr;
-    engine.textPainter = TextPainter();
-    engine.shapePainter = ShapePainter();
-    engine.active = 0;
-    introScene.state = 0;
-    introScene.ticks = 0;
-    playScene.spawnCounter = 0;
-    gameStats = GameStats();
-    for (PoolSlot& slot : objectPool.slots) slot = PoolSlot();
-    playerCannon.x = 0;
-}
 
 void GameTest::SetUp() {
     originalDir_ = std::filesystem::current_path().string();

@@ -17,12 +17,7 @@
 #include "game/player_cannon.h"
 #include "port/hosts/headless/headless.h"
 
-// Puts the game objects back as the start-up of the program leaves them
-// before GameMain runs (all zero), after releasing whatever a test made.
-void ResetGame();
-// Releases the sprites' surfaces, the display and the devices, as the exit
-// destructors would, so that the port can be reset under them.
-void ReleaseGame();
+#include "tests/lib/game_reset.h"
 
 class GameTest : public ::testing::Test {
 protected:

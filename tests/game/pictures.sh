@@ -15,29 +15,28 @@ expect() {  # expect DESCRIPTION ACTUAL WANTED
     fi
 }
 
-expect "intro.bmp size" "$(check size "$build/intro.bmp")" "640 480"
-expect "start.bmp size" "$(check size "$build/start.bmp")" "640 480"
-expect "cd.bmp size" "$(check size "$build/cd.bmp")" "106 82"
+expect "intro.bmp size" "$(measure "$build/intro.bmp" size)" "640 480"
+expect "start.bmp size" "$(measure "$build/start.bmp" size)" "640 480"
+expect "cd.bmp size" "$(measure "$build/cd.bmp" size)" "106 82"
 
 cd=$build/cd.bmp
 # Magenta at the corners and in the hole, disc at the rim's middle.
-for at in "0 0" "105 0" "0 81" "105 81" "53 41"; do
-    expect "cd.bmp pixel $at" "$(check px "$cd" $at)" "FF00FF"
-done
-for at in "53 1" "1 41" "104 41" "53 80" "53 20"; do
-    px=$(check px "$cd" $at)
+shows "$cd" px:0,0=ff00ff px:105,0=ff00ff px:0,81=ff00ff px:105,81=ff00ff px:53,41=ff00ff ||
+    { echo "FAIL: cd.bmp is not magenta at its corners and hole"; failures=$((failures + 1)); }
+for at in "53,1" "1,41" "104,41" "53,80" "53,20"; do
+    px=$(measure "$cd" "px:$at")
     [ "$px" != "FF00FF" ] || { echo "FAIL: cd.bmp pixel $at is transparent"; failures=$((failures + 1)); }
 done
-expect "nearly magenta disc pixels" "$(check fringe "$cd")" "0"
+expect "nearly magenta disc pixels" "$(measure "$cd" fringe)" "0"
 # The disc fills its 106 x 82 box: it touches all four edges.
-[ "$(check count "$cd" 0 0 106 1 FF00FF)" -lt 106 ] || { echo "FAIL: top row empty"; failures=$((failures + 1)); }
-[ "$(check count "$cd" 0 81 106 1 FF00FF)" -lt 106 ] || { echo "FAIL: bottom row empty"; failures=$((failures + 1)); }
-[ "$(check count "$cd" 0 0 1 82 FF00FF)" -lt 82 ] || { echo "FAIL: left column empty"; failures=$((failures + 1)); }
-[ "$(check count "$cd" 105 0 1 82 FF00FF)" -lt 82 ] || { echo "FAIL: right column empty"; failures=$((failures + 1)); }
+[ "$(measure "$cd" has:0,0,106,1=ff00ff)" -lt 106 ] || { echo "FAIL: top row empty"; failures=$((failures + 1)); }
+[ "$(measure "$cd" has:0,81,106,1=ff00ff)" -lt 106 ] || { echo "FAIL: bottom row empty"; failures=$((failures + 1)); }
+[ "$(measure "$cd" has:0,0,1,82=ff00ff)" -lt 82 ] || { echo "FAIL: left column empty"; failures=$((failures + 1)); }
+[ "$(measure "$cd" has:105,0,1,82=ff00ff)" -lt 82 ] || { echo "FAIL: right column empty"; failures=$((failures + 1)); }
 
 # The title screens are pictures, not flat fills.
 for name in intro start; do
-    [ "$(check notblack "$build/$name.bmp" 0 0 640 480)" -gt 200000 ] ||
+    [ "$(measure "$build/$name.bmp" notblack:0,0,640,480)" -gt 200000 ] ||
         { echo "FAIL: $name.bmp is mostly black"; failures=$((failures + 1)); }
 done
 

@@ -64,31 +64,28 @@ done
 [ "$failures" -eq 0 ] || exit 1
 
 # The intro picture, then the start picture, each exactly as drawn.
-check same "$work/intro.bmp" intro.bmp || fail "the first screen is not intro.bmp"
-check same "$work/start.bmp" start.bmp || fail "the second screen is not start.bmp"
+shows "$work/intro.bmp" bmp:intro.bmp || fail "the first screen is not intro.bmp"
+shows "$work/start.bmp" bmp:start.bmp || fail "the second screen is not start.bmp"
 
 # Play: the HUD in blue on black, the cannon at 100.
 cap=$work/play.bmp
-at_least "blue HUD pixels" "$(check count "$cap" 0 0 220 70 0000FF)" 20
-expect "HUD background" "$(check px "$cap" 5 5)" "000000"
-expect "cannon base" "$(check px "$cap" 150 470)" "B4B4B4"
-expect "cannon body" "$(check px "$cap" 150 450)" "FFFFFF"
-expect "cannon barrel" "$(check px "$cap" 150 430)" "0000FF"
-expect "cannon's left edge" "$(check first "$cap" 470 C8C8C8)" "99"
+at_least "blue HUD pixels" "$(measure "$cap" has:0,0,220,70=0000ff)" 20
+shows "$cap" px:5,5=000000 $(screen cannon_at_100) || fail "the HUD's background, the cannon at 100"
+expect "cannon's left edge" "$(measure "$cap" first:470=c8c8c8)" "99"
 
 # The right arrow moved it about 20 steps of 10 pixels.
 cap=$work/moved.bmp
-edge=$(check first "$cap" 470 C8C8C8)
+edge=$(measure "$cap" first:470=c8c8c8)
 x=$((edge + 1))
 [ $((x % 10)) -eq 0 ] && [ "$x" -ge 260 ] && [ "$x" -le 340 ] || fail "cannon at $x after the right arrow"
-expect "moved cannon barrel" "$(check px "$cap" $((x + 50)) 430)" "0000FF"
-expect "nothing above the barrel before firing" "$(check notblack "$cap" $((x + 38)) 340 30 78)" "0"
+shows "$cap" "px:$((x + 50)),430=0000ff" || fail "moved cannon barrel"
+shows "$cap" "black:$((x + 38)),340,30,78" || fail "something above the barrel before firing"
 
 # Space fired a shot from the barrel: colours above it now.
-at_least "shot pixels above the barrel" "$(check notblack "$work/fired.bmp" $((x + 38)) 340 30 78)" 150
+at_least "shot pixels above the barrel" "$(measure "$work/fired.bmp" "notblack:$((x + 38)),340,30,78")" 150
 
 # A falling disc, drawn whole with its magenta left out, on a row of 7.
-found=$(check find "$work/disc.bmp" cd.bmp | head -n 1)
+found=$(measure "$work/disc.bmp" sprite:cd.bmp | head -n 1)
 if [ -z "$found" ]; then
     fail "no disc on the screen"
 else
@@ -99,15 +96,14 @@ fi
 # The statistics: grey with its lighter outline, red lines, and they stay
 # put under space and the arrows.
 cap=$work/over.bmp
-expect "statistics background" "$(check px "$cap" 320 470)" "B4B4B4"
-expect "statistics outline" "$(check px "$cap" 0 0)" "C8C8C8"
-at_least "red statistics text" "$(check count "$cap" 70 200 570 150 FF0000)" 300
-expect "statistics under other keys" "$(check count "$work/still_over.bmp" 70 200 570 150 FF0000)" \
-    "$(check count "$cap" 70 200 570 150 FF0000)"
-expect "background under other keys" "$(check px "$work/still_over.bmp" 320 470)" "B4B4B4"
+shows "$cap" px:320,470=b4b4b4 px:0,0=c8c8c8 || fail "the statistics' background and outline"
+red=has:70,200,570,150=ff0000
+at_least "red statistics text" "$(measure "$cap" $red)" 300
+expect "statistics under other keys" "$(measure "$work/still_over.bmp" $red)" "$(measure "$cap" $red)"
+shows "$work/still_over.bmp" px:320,470=b4b4b4 || fail "the background under other keys"
 
 # Enter goes back to the intro picture.
-check same "$work/intro_again.bmp" intro.bmp || fail "Enter did not go back to intro.bmp"
+shows "$work/intro_again.bmp" bmp:intro.bmp || fail "Enter did not go back to intro.bmp"
 
 [ "$failures" -eq 0 ] || exit 1
 echo "PASS: a whole game"

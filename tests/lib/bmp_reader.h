@@ -1,6 +1,5 @@
-// Reads uncompressed 24-bit BMP files for the test tools (xprobe and
-// capture_check), which compare the game's pictures and frames with them.
-// Header only: capture_check is built by its scripts with a bare compiler line.
+// Reads uncompressed 24-bit BMP files for the test tools (xprobe, which
+// compares the game's pictures and frames with them, and the unit tests).
 #pragma once
 
 #include <cstddef>

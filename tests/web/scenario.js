@@ -13,6 +13,7 @@ const { spawnSync } = require("child_process");
 const { serve } = require("./serve");
 const { givePictures, expectCanvas, waitFrames, switches } = require("./lib/browser");
 const engines = require("./lib/engines");
+const { screen } = require("../lib/screens");
 
 const build = path.resolve(process.argv[2] || path.join(__dirname, "../../build-web"));
 const runs = Number(process.argv[3] || 1);
@@ -26,9 +27,7 @@ function ok(what) {
 }
 
 // The play field: the HUD's three blue lines over a clear band, the cannon at x 100.
-const playField = ["has:10,10,120,16=0000ff", "has:10,30,120,16=0000ff", "has:10,50,120,16=0000ff",
-  "black:0,66,140,40", "px:100,470=c8c8c8", "px:150,470=b4b4b4", "px:150,450=ffffff",
-  "px:150,430=0000ff"];
+const playField = screen("play_field");
 
 async function pageText(page) {
   return page.evaluate(() => document.getElementById("notice").hidden ? "" :
@@ -59,20 +58,17 @@ async function playWholeGame(page, shot) {
   await switchFocus(page, shot);
 
   await page.keyboard.down("ArrowRight");
-  await expectCanvas(page, 10, "holding right moves the cannon to x 540",
-    ["px:636,470=b4b4b4", "px:590,450=ffffff", "px:590,430=0000ff"]);
+  await expectCanvas(page, 10, "holding right moves the cannon to x 540", screen("cannon_at_540"));
   await page.keyboard.up("ArrowRight");
   ok("after the focus came back, holding right moves the cannon to x 540");
   await expectCanvas(page, 10, "a disc drawn exactly as cd.bmp", ["sprite:cd"]);
   ok("a disc drawn pixel for pixel as cd.bmp, less its colour key");
-  await expectCanvas(page, 10, "nothing above the barrel", ["black:580,300,26,115"]);
+  await expectCanvas(page, 10, "nothing above the barrel", screen("clear_above_540"));
   await page.keyboard.press("Space");
-  await expectCanvas(page, 3, "space fires a shot", ["notblack:580,300,26,115"]);
+  await expectCanvas(page, 3, "space fires a shot", screen("shot_above_540"));
   ok("space fires a shot");
 
-  await expectCanvas(page, 90, "the statistics screen", ["px:320,470=b4b4b4", "px:5,240=b4b4b4",
-    "has:70,200,300,80=ff0000", "has:70,290,560,20=ff0000", "has:70,330,400,20=ff0000"],
-  { save: shot("stats") });
+  await expectCanvas(page, 90, "the statistics screen", screen("statistics"), { save: shot("stats") });
   ok("the grey statistics screen with its red lines");
   await page.keyboard.press("Enter");
   await expectCanvas(page, 10, "Enter goes back to the intro picture", ["bmp:intro"]);

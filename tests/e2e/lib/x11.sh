@@ -1,6 +1,8 @@
 # Runs programs in a private Xvfb screen (640x480x24 unless asked) for the end-to-end tests.
 # The screen is read with xprobe (tests/e2e/xprobe/), which polls it until a
-# set of conditions holds. Callers set XPROBE to its path.
+# set of conditions holds. Callers set XPROBE to its path. What the game's
+# screens show is in tests/lib/screens.txt: $(screen NAME) gives its conditions.
+source "$(dirname "${BASH_SOURCE[0]}")/../../lib/screens.sh"
 
 # start_xvfb [WIDTHxHEIGHTxDEPTH]: starts Xvfb on the first free display and exports DISPLAY.
 start_xvfb() {

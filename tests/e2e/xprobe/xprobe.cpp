@@ -1,17 +1,34 @@
-// xprobe: waits until the X screen shows what an end-to-end test expects.
+// xprobe: the one pixel checker of the shell tests. It checks conditions on
+// the X screen, polled until they hold, or once on a BMP file (a frame the
+// headless host captured, or one of the game's pictures).
 //
 //   xprobe TIMEOUT_SECONDS [--save FILE.ppm] [--picture X,Y,W,H | --window TITLE]
 //          [--scale aspect|integer|stretch] CONDITION...
+//   xprobe --file FILE.bmp CONDITION...
+//   xprobe --file FILE.bmp --measure MEASURE
 //
-// Polls the root window about a hundred times a second until every condition
-// holds, then saves that screenshot (if asked) and exits 0; exits 1 with the
-// conditions that still failed once the timeout passes. Conditions:
-//   bmp:FILE              the screen equals a 24-bit BMP file drawn at (0, 0)
+// On the screen: polls the root window about a hundred times a second until
+// every condition holds, then saves that screenshot (if asked) and exits 0;
+// exits 1 with the conditions that still failed once the timeout passes. On
+// a file: exits 0 when every condition holds, 1 with the failed ones. Bad
+// arguments or a file that cannot be read: exit code 2 and a message.
+// Conditions (the browser tests' tests/web/lib/probe.js reads the same words):
+//   bmp:FILE              the screen shows a 24-bit BMP file drawn at (0, 0);
+//                         a file is that picture, of its size, exactly
 //   px:X,Y=RRGGBB         the pixel at (X, Y) has that colour
 //   has:X,Y,W,H=RRGGBB    some pixel in the box has that colour
 //   nothas:X,Y,W,H=RRGGBB no pixel in the box has that colour
 //   notblack:X,Y,W,H      some pixel in the box is not black
 //   black:X,Y,W,H         every pixel in the box is black
+//   sprite:FILE           somewhere are the BMP's pixels but its magenta (FF00FF)
+// Measures, printed for a file:
+//   size                  "WIDTH HEIGHT"
+//   px:X,Y                the pixel as RRGGBB
+//   has:X,Y,W,H=RRGGBB    how many pixels of the box have the colour
+//   notblack:X,Y,W,H      how many pixels of the box are not black
+//   first:Y=RRGGBB        the first x of row Y with the colour, or -1
+//   sprite:FILE           "X Y" for every place where the sprite is drawn
+//   fringe                how many pixels are nearly magenta without being magenta
 // Coordinates are the game's 640 x 480. With --picture the game's picture is
 // scaled into that rectangle of the screen; with --window it is wherever the
 // window of that title shows it, by the scaling mode (default aspect), found
@@ -55,10 +72,12 @@ bool Grab(Display* display, Image* screen) {
     return true;
 }
 
-// The pictures the screen is compared with: 24-bit BMP files, 8192 pixels a side at most.
+// The pictures and frames: 24-bit BMP files, 16384 pixels a side at most.
 bool ReadBmp(const std::string& path, Image* picture) {
     std::string error;
-    return bmp::Read24(path, 8192, picture, &error);
+    if (bmp::Read24(path, 16384, picture, &error)) return true;
+    std::fprintf(stderr, "xprobe: %s\n", error.c_str());
+    return false;
 }
 
 constexpr int kGameWidth = 640, kGameHeight = 480;
@@ -77,6 +96,7 @@ struct Placement {
 Placement placement;
 std::string windowTitle;
 port::ScaleMode scaleMode = port::ScaleMode::Aspect;
+bool onFile = false;  // a BMP file rather than the screen
 
 // The window of that title, searched for a few levels down (a window
 // manager puts a frame around it).
@@ -126,17 +146,66 @@ bool Parse(const std::string& text, Condition* c) {
     if (colon == std::string::npos) return false;
     c->kind = text.substr(0, colon);
     std::string rest = text.substr(colon + 1);
-    if (c->kind == "bmp") return ReadBmp(rest, &c->picture);
+    if (c->kind == "bmp" || c->kind == "sprite") return ReadBmp(rest, &c->picture);
     unsigned color = 0;
-    if (c->kind == "px") return std::sscanf(rest.c_str(), "%d,%d=%x", &c->x, &c->y, &color) == 3 &&
-                                (c->color = color, true);
+    int end = -1;
+    // The whole text read, nothing left over.
+    auto all = [&rest, &end] { return end == static_cast<int>(rest.size()); };
+    if (c->kind == "px") return std::sscanf(rest.c_str(), "%d,%d=%x%n", &c->x, &c->y, &color, &end) == 3 &&
+                                all() && color <= 0xFFFFFF && (c->color = color, true);
     if (c->kind == "has" || c->kind == "nothas")
-        return std::sscanf(rest.c_str(), "%d,%d,%d,%d=%x", &c->x, &c->y, &c->w, &c->h, &color) ==
+        return std::sscanf(rest.c_str(), "%d,%d,%d,%d=%x%n", &c->x, &c->y, &c->w, &c->h, &color, &end) ==
                    5 &&
-               (c->color = color, true);
+               all() && color <= 0xFFFFFF && (c->color = color, true);
     if (c->kind == "notblack" || c->kind == "black")
-        return std::sscanf(rest.c_str(), "%d,%d,%d,%d", &c->x, &c->y, &c->w, &c->h) == 4;
+        return std::sscanf(rest.c_str(), "%d,%d,%d,%d%n", &c->x, &c->y, &c->w, &c->h, &end) == 4 && all();
     return false;
+}
+
+// A measure: a condition's words without the colour where it counts or reads
+// one (px:X,Y), or size, or fringe.
+bool ParseMeasure(const std::string& text, Condition* c) {
+    if (text == "size" || text == "fringe") {
+        c->text = c->kind = text;
+        return true;
+    }
+    if (text.rfind("px:", 0) == 0) return Parse(text + "=0", c) && (c->text = text, true);
+    if (text.rfind("first:", 0) == 0) {
+        unsigned color = 0;
+        int end = -1;
+        c->text = text;
+        c->kind = "first";
+        return std::sscanf(text.c_str(), "first:%d=%x%n", &c->y, &color, &end) == 2 &&
+               end == static_cast<int>(text.size()) && color <= 0xFFFFFF && (c->color = color, true);
+    }
+    return text.rfind("nothas:", 0) != 0 && text.rfind("black:", 0) != 0 && text.rfind("bmp:", 0) != 0 &&
+           Parse(text, c);
+}
+
+// Every place where the sprite's pixels but its magenta are drawn, top-left
+// corners row by row; only the first when `all` is false.
+std::vector<std::pair<int, int>> FindSprite(const Image& s, const Image& sprite, bool all) {
+    struct Opaque {
+        int x, y;
+        uint32_t c;
+    };
+    std::vector<Opaque> opaque;
+    for (int y = 0; y < sprite.height; ++y)
+        for (int x = 0; x < sprite.width; ++x)
+            if (sprite.At(x, y) != 0xFF00FF) opaque.push_back({x, y, sprite.At(x, y)});
+    std::vector<std::pair<int, int>> found;
+    if (opaque.empty()) return found;
+    for (int y = 0; y + sprite.height <= s.height; ++y)
+        for (int x = 0; x + sprite.width <= s.width; ++x) {
+            bool match = true;
+            for (size_t i = 0; i < opaque.size() && match; ++i)
+                match = s.At(x + opaque[i].x, y + opaque[i].y) == opaque[i].c;
+            if (match) {
+                found.emplace_back(x, y);
+                if (!all) return found;
+            }
+        }
+    return found;
 }
 
 // Whether a screen pixel shows the picture's pixel (x, y). Scaled, a
@@ -167,6 +236,8 @@ bool BoxHas(const Image& s, const Condition& c, bool (*test)(uint32_t, uint32_t)
 
 bool Holds(const Image& s, const Condition& c) {
     const Placement& p = placement;
+    if (c.kind == "sprite") return !FindSprite(s, c.picture, false).empty();
+    if (c.kind == "bmp" && onFile) return s.width == c.picture.width && s.height == c.picture.height && s.rgb == c.picture.rgb;
     if (c.kind == "bmp") {
         for (int y = 0; y < c.picture.height; ++y)
             for (int x = 0; x < c.picture.width; ++x)
@@ -183,6 +254,76 @@ bool Holds(const Image& s, const Condition& c) {
     return BoxHas(s, c, notBlack);
 }
 
+// Counts the pixels of the box, clipped to the image, that pass `test`.
+template <typename Test>
+int CountBox(const Image& s, int x, int y, int w, int h, Test test) {
+    int count = 0;
+    for (int j = std::max(y, 0); j < std::min(y + h, s.height); ++j)
+        for (int i = std::max(x, 0); i < std::min(x + w, s.width); ++i) count += test(s.At(i, j));
+    return count;
+}
+
+// Prints the measure of a file; false when it asks for a pixel outside.
+bool Measure(const Image& s, const Condition& c) {
+    if (c.kind == "size") {
+        std::printf("%d %d\n", s.width, s.height);
+    } else if (c.kind == "px") {
+        if (!Inside(s, c.x, c.y)) return false;
+        std::printf("%06X\n", s.At(c.x, c.y));
+    } else if (c.kind == "has") {
+        std::printf("%d\n", CountBox(s, c.x, c.y, c.w, c.h, [&c](uint32_t p) { return p == c.color; }));
+    } else if (c.kind == "notblack") {
+        std::printf("%d\n", CountBox(s, c.x, c.y, c.w, c.h, [](uint32_t p) { return p != 0; }));
+    } else if (c.kind == "first") {
+        if (c.y < 0 || c.y >= s.height) return false;
+        int found = -1;
+        for (int x = 0; x < s.width && found < 0; ++x)
+            if (s.At(x, c.y) == c.color) found = x;
+        std::printf("%d\n", found);
+    } else if (c.kind == "sprite") {
+        for (const auto& [x, y] : FindSprite(s, c.picture, true)) std::printf("%d %d\n", x, y);
+    } else {  // fringe
+        std::printf("%d\n", CountBox(s, 0, 0, s.width, s.height, [](uint32_t p) {
+                        const uint32_t r = p >> 16, g = (p >> 8) & 0xFF, b = p & 0xFF;
+                        return p != 0xFF00FF && r >= 200 && g <= 60 && b >= 200;
+                    }));
+    }
+    return true;
+}
+
+// The file mode: xprobe --file FILE.bmp (CONDITION... | --measure MEASURE).
+int OnFile(int argc, char** argv) {
+    onFile = true;
+    Image image;
+    if (argc < 4 || !ReadBmp(argv[2], &image)) {
+        if (argc < 4) std::fprintf(stderr, "usage: xprobe --file FILE.bmp (CONDITION... | --measure MEASURE)\n");
+        return 2;
+    }
+    if (std::strcmp(argv[3], "--measure") == 0) {
+        Condition c;
+        if (argc != 5 || !ParseMeasure(argv[4], &c)) {
+            std::fprintf(stderr, "xprobe: cannot measure %s\n", argc > 4 ? argv[4] : "nothing");
+            return 2;
+        }
+        if (Measure(image, c)) return 0;
+        std::fprintf(stderr, "xprobe: %s is outside the %dx%d picture\n", c.text.c_str(), image.width, image.height);
+        return 2;
+    }
+    std::vector<Condition> conditions(argc - 3);
+    for (int i = 3; i < argc; ++i)
+        if (!Parse(argv[i], &conditions[i - 3])) {
+            std::fprintf(stderr, "xprobe: cannot use the condition %s\n", argv[i]);
+            return 2;
+        }
+    int failed = 0;
+    for (const Condition& c : conditions)
+        if (!Holds(image, c)) {
+            std::fprintf(stderr, "xprobe: not met in %s: %s\n", argv[2], c.text.c_str());
+            ++failed;
+        }
+    return failed ? 1 : 0;
+}
+
 bool SavePpm(const Image& s, const std::string& path) {
     FILE* file = std::fopen(path.c_str(), "wb");
     if (!file) return false;
@@ -197,8 +338,10 @@ bool SavePpm(const Image& s, const std::string& path) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    if (argc >= 2 && std::strcmp(argv[1], "--file") == 0) return OnFile(argc, argv);
     if (argc < 3) {
-        std::fprintf(stderr, "usage: xprobe TIMEOUT_SECONDS [--save FILE.ppm] [--picture X,Y,W,H] CONDITION...\n");
+        std::fprintf(stderr, "usage: xprobe TIMEOUT_SECONDS [--save FILE.ppm] [--picture X,Y,W,H] CONDITION...\n"
+                             "       xprobe --file FILE.bmp (CONDITION... | --measure MEASURE)\n");
         return 2;
     }
     double timeout = std::atof(argv[1]);

@@ -1,3 +1,9 @@
-# Builds capture_check (tests/game/checker/) into $work; `check ARGS...` runs it.
-"${CXX:-c++}" -std=c++17 -O1 -o "$work/check" "$here/checker/capture_check.cpp"
-check() { "$work/check" "$@"; }
+# The game scripts' questions about pictures and captured frames, answered by
+# the xprobe the build made (tests/e2e/xprobe/); needs `build`.
+#   shows FILE CONDITION...   whether the picture meets every condition (the
+#                             unmet ones on stderr); $(screen NAME) gives the
+#                             conditions of a screen of tests/lib/screens.txt
+#   measure FILE MEASURE      prints what xprobe measures: size, px:X,Y, ...
+source "$here/../lib/screens.sh"
+shows() { "$build/tests/xprobe" --file "$@"; }
+measure() { "$build/tests/xprobe" --file "$1" --measure "$2"; }
