@@ -36,9 +36,11 @@ case "$action" in
   dist)
     version=$(sed -n 's/^project(vexar VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
     zip=vexar-$version-web.zip
-    (cd build-web && rm -f "$zip" && cmake -E tar cf "$zip" --format=zip index.html \
-      manifest.webmanifest sw.js touch.js touch.css vexar.js.gz vexar.wasm.gz \
+    files=(index.html manifest.webmanifest sw.js touch.js touch.css vexar.js.gz vexar.wasm.gz
       intro.bmp.delta.gz start.bmp.delta.gz cd.bmp.delta.gz vexar-32.png vexar-192.png vexar-512.png)
+    # The same bytes from the same commit (cmake/reproducible_zip.cmake).
+    SOURCE_DATE_EPOCH=${SOURCE_DATE_EPOCH:-$(git log -1 --format=%ct)} cmake -DZIP="build-web/$zip" \
+      -DDIR=build-web -DFILES="$(IFS=';'; echo "${files[*]}")" -P cmake/reproducible_zip.cmake
     echo "build-web/$zip" ;;
   test | bench)
     (cd tests/web && npm ci --no-audit --no-fund --loglevel=error)
