@@ -59,14 +59,18 @@ To remove the game, remove its package (apt remove vexar). The window's
 size is kept in ~/.config/vexar/; delete that folder too to forget it.]])
 endif()
 configure_file(packaging/README.txt.in ${CMAKE_BINARY_DIR}/packaging/README.txt @ONLY)
+if(WIN32)
+  # Windows' line ends, the inserted paragraphs' too.
+  file(RENAME ${CMAKE_BINARY_DIR}/packaging/README.txt ${CMAKE_BINARY_DIR}/packaging/README.lf.txt)
+  configure_file(${CMAKE_BINARY_DIR}/packaging/README.lf.txt ${CMAKE_BINARY_DIR}/packaging/README.txt
+    @ONLY NEWLINE_STYLE WIN32)
+endif()
 
 if(WIN32)
   install(TARGETS vexar RUNTIME DESTINATION .)
   install(FILES ${VEXAR_PICTURES} DESTINATION .)
-  configure_file(${CMAKE_BINARY_DIR}/packaging/README.txt ${CMAKE_BINARY_DIR}/packaging/win/README.txt
-    COPYONLY NEWLINE_STYLE WIN32)
-  configure_file(LICENSE ${CMAKE_BINARY_DIR}/packaging/win/LICENSE.txt NEWLINE_STYLE WIN32)
-  install(FILES ${CMAKE_BINARY_DIR}/packaging/win/README.txt ${CMAKE_BINARY_DIR}/packaging/win/LICENSE.txt
+  configure_file(LICENSE ${CMAKE_BINARY_DIR}/packaging/LICENSE.txt NEWLINE_STYLE WIN32)
+  install(FILES ${CMAKE_BINARY_DIR}/packaging/README.txt ${CMAKE_BINARY_DIR}/packaging/LICENSE.txt
     DESTINATION .)
 elseif(CMAKE_SYSTEM_NAME STREQUAL "Linux")
   include(GNUInstallDirs)

@@ -59,6 +59,7 @@ check_metadata "$work/tree" "$version"
 
 echo "== The .deb once more, from a clone of the commit in another folder"
 git clone -q "$root" "$work/clone"
+git -C "$work/clone" checkout -q "$(git rev-parse HEAD)"
 started=$SECONDS
 (cd "$work/clone" && scripts/package.sh deb >"$work/clone.log" 2>&1) || { tail -n 20 "$work/clone.log" >&2; fail "the second build"; }
 again=$work/clone/build-package/vexar_${version}_amd64.deb
