@@ -39,7 +39,7 @@ cmake --build "$out/win" -j"$jobs"
 # CPack's zip holds the times the files were made and read: zipped again from
 # its staging folder with the commit's time.
 zip=$(basename "$out"/win/packages/*.zip)
-cmake -DZIP="$out/$zip" -DDIR="$(ls -d "$out"/win/_CPack_Packages/*/ZIP/"${zip%.zip}")" \
+cmake -DZIP="$out/$zip" -DDIR="$(ls -d "$out"/win/packages/_CPack_Packages/*/ZIP/"${zip%.zip}")" \
   -P cmake/reproducible_zip.cmake
 
 mv "$out"/linux/packages/*.deb "$out"/
