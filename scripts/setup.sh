@@ -14,7 +14,7 @@ packages=(
   g++-mingw-w64-x86-64
   clang libclang-rt-14-dev
   fonttools  # cuts the browser build's font
-  libstb-dev zlib1g-dev dpkg-dev desktop-file-utils unzip  # the pictures' files; the packages and their checks
+  libstb-dev zlib1g-dev dpkg-dev desktop-file-utils zip unzip  # the pictures' files; the packages and their checks
   "$@"
 )
 

@@ -42,7 +42,9 @@ case "$action" in
     version=$(sed -n 's/^project(vexar VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
     zip=vexar-$version-web.zip
     mapfile -t bundle <build-web/web-bundle.txt  # VEXAR_WEB_BUNDLE (cmake/web_app.cmake)
-    (cd build-web && rm -f "$zip" && cmake -E tar cf "$zip" --format=zip "${bundle[@]}")
+    # The same bytes from the same commit (cmake/reproducible_zip.cmake).
+    SOURCE_DATE_EPOCH=${SOURCE_DATE_EPOCH:-$(git log -1 --format=%ct)} cmake -DZIP="build-web/$zip" \
+      -DDIR=build-web -DFILES="$(IFS=';'; echo "${bundle[*]}")" -P cmake/reproducible_zip.cmake
     echo "build-web/$zip" ;;
   test | bench)
     # Only Debian's browsers: no npm package downloads one of its own.

@@ -10,9 +10,9 @@ if [ "$(id -u)" -eq 0 ]; then
 else
   sudo=sudo
 fi
-# Debian's PATH for players (/etc/profile), which also holds /usr/games, and root's.
+# Debian's PATH for players (/etc/profile), which holds /usr/games, as root's does not.
 PLAYER_PATH=/usr/local/bin:/usr/bin:/bin:/usr/local/games:/usr/games
-ROOT_PATH=/usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin:/sbin:/bin
+APP_ID=io.github.vexar.vexar
 
 failures=0
 ok() { echo "ok: $*"; }
@@ -31,12 +31,49 @@ same() {
 
 check_deb_files() {
   local expected
-  expected=$(printf '%s\n' ./usr/bin/vexar ./usr/games/vexar ./usr/share/applications/vexar.desktop \
-    ./usr/share/doc/vexar/{LICENSE,README.md} ./usr/share/games/vexar/{cd,intro,start}.bmp \
+  expected=$(printf '%s\n' ./usr/games/vexar ./usr/lib/games/vexar/vexar \
+    ./usr/share/applications/$APP_ID.desktop ./usr/share/metainfo/$APP_ID.metainfo.xml \
+    ./usr/share/doc/vexar/{README,changelog.gz,copyright} ./usr/share/games/vexar/{cd,intro,start}.bmp \
     ./usr/share/man/man6/vexar.6.gz \
     ./usr/share/icons/hicolor/{32x32,64x64,128x128,256x256}/apps/vexar.png | sort)
-  same "the .deb holds the game, its launcher, pictures, desktop entry, icons, manual and documents" \
+  same "the .deb holds the launcher, the game, its pictures, desktop entry, metainfo, icons, manual and documents" \
     "$expected" "$(dpkg-deb --fsys-tarfile "$1" | tar -t | grep -v '/$' | sort)"
+}
+
+# check_lintian DEB: Debian's lintian, pedantic, finds no error and no warning;
+# what it only informs of is shown.
+check_lintian() {
+  local out code=0
+  out=$(lintian --pedantic --display-info --fail-on error,warning "$1" 2>&1) || code=$?
+  [ -z "$out" ] || echo "$out" | sed 's/^/  lintian: /'
+  [ "$code" -eq 0 ] && ok "lintian --pedantic: no error, no warning" || fail "lintian --pedantic (exit code $code)"
+}
+
+# check_metadata TREE VERSION: the unpacked package's metainfo and desktop
+# entry pass appstreamcli and desktop-file-validate without a word, and the
+# metainfo launches that entry and knows this version.
+check_metadata() {
+  local metainfo=$1/usr/share/metainfo/$APP_ID.metainfo.xml entry=$1/usr/share/applications/$APP_ID.desktop out
+  out=$(appstreamcli validate --pedantic --no-net --no-color "$metainfo" 2>&1) &&
+    [ "$(echo "$out" | grep -c '^[EWIP]:')" -eq 0 ] &&
+    ok "appstreamcli validate --pedantic: $(echo "$out" | tail -n 1)" ||
+    fail "appstreamcli validate --pedantic: $out"
+  out=$(desktop-file-validate "$entry" 2>&1) && [ -z "$out" ] && ok "desktop-file-validate: nothing to say" ||
+    fail "desktop-file-validate: $out"
+  grep -q "<launchable type=\"desktop-id\">$APP_ID.desktop</launchable>" "$metainfo" &&
+    grep -q "<release version=\"$2\" date=\"[0-9-]*\">" "$metainfo" &&
+    ok "the metainfo launches $APP_ID.desktop and has release $2" ||
+    fail "the metainfo does not launch $APP_ID.desktop or lacks release $2"
+}
+
+# listed_by_appstream YES|NO: whether appstreamcli, its cache refreshed, knows the game.
+listed_by_appstream() {
+  appstreamcli refresh-cache --force >/dev/null 2>&1 || true
+  if appstreamcli get "$APP_ID" 2>/dev/null | grep -q "^Identifier: $APP_ID"; then
+    [ "$1" = yes ] && ok "appstreamcli lists $APP_ID" || fail "appstreamcli still lists $APP_ID"
+  else
+    [ "$1" = no ] && ok "appstreamcli no longer lists $APP_ID" || fail "appstreamcli does not list $APP_ID"
+  fi
 }
 
 # check_depends DEB PACKAGE...: each package is among the dependencies.
@@ -74,7 +111,7 @@ launcher_fails() {
   local what=$1 text=$2 code=0
   shift 2
   "$@"
-  $as_player timeout 10 "$work/tree/usr/bin/vexar" >"$work/out" 2>"$work/err" || code=$?
+  $as_player timeout 10 "$work/tree/usr/games/vexar" >"$work/out" 2>"$work/err" || code=$?
   if [ "$code" -ne 1 ] || [ -s "$work/out" ] || [ "$(wc -l <"$work/err")" -ne 1 ] ||
     ! grep -q "^vexar: .*$text" "$work/err"; then
     fail "$what: exit code $code, stdout '$(cat "$work/out")', stderr '$(cat "$work/err")'"
@@ -84,15 +121,12 @@ launcher_fails() {
 }
 
 check_desktop_entry() {
-  local entry=/usr/share/applications/vexar.desktop command path found before
+  local entry=/usr/share/applications/$APP_ID.desktop command found
   desktop-file-validate "$entry" && ok "desktop-file-validate $entry" || fail "desktop-file-validate $entry"
   command=$(sed -n 's/^Exec=\([^ ]*\).*/\1/p' "$entry")
-  before=$failures
-  for path in "$PLAYER_PATH" "$ROOT_PATH"; do
-    found=$(env -i PATH="$path" sh -c 'command -v "$0"' "$command" || true)
-    [ "$found" = /usr/bin/vexar ] || fail "Exec=$command resolves to '$found' on PATH $path"
-  done
-  [ "$failures" -ne "$before" ] || ok "Exec=$command is the launcher /usr/bin/vexar on a player's PATH and on root's"
+  found=$(env -i PATH="$PLAYER_PATH" sh -c 'command -v "$0"' "$command" || true)
+  [ "$found" = /usr/games/vexar ] && ok "Exec=$command is the launcher /usr/games/vexar on a player's PATH" ||
+    fail "Exec=$command resolves to '$found' on PATH $PLAYER_PATH"
   [ "$(sed -n 's/^Icon=//p' "$entry")" = vexar ] || fail "the entry's icon is not vexar"
   check_icons /
 }
@@ -120,11 +154,14 @@ grey_desktop() {
   expect 5 "a grey desktop" "px:5,5=405060"
 }
 
-# Started through the launcher with no sound device (ALSA's is not there): it
-# plays, silent, says nothing on stderr, and its trace has the failed open.
+# Started as the menu's entry says, through the launcher, with no sound device
+# (ALSA's is not there): it plays, silent, says nothing on stderr, and its
+# trace has the failed open.
 plays_from_root() {
+  local exec
+  exec=$(sed -n 's/^Exec=//p' "/usr/share/applications/$APP_ID.desktop")
   (cd / && PATH=$PLAYER_PATH SDL_AUDIODRIVER=alsa AUDIODEV=nosuchdevice VEXAR_TRACE="$work/trace" \
-    exec vexar) >"$shots/launcher.log" 2>"$shots/launcher.err" &
+    exec $exec) >"$shots/launcher.log" 2>"$shots/launcher.err" &
   GAME_PID=$!
   expect 60 "vexar, started from / through the launcher: the intro picture" \
     --save "$shots/installed-intro.ppm" "bmp:/usr/share/games/vexar/intro.bmp" || true
@@ -137,14 +174,14 @@ plays_from_root() {
     fail "the trace has no failed audio open"
 }
 
-# /usr/games/vexar started from / finds no pictures: black screens where they
-# would be, and the game plays on.
+# The game itself, /usr/lib/games/vexar/vexar, started from / finds no
+# pictures: black screens where they would be, and the game plays on.
 plays_black_without_launcher() {
   local i
   grey_desktop
-  (cd / && exec /usr/games/vexar) >"$shots/direct.log" 2>&1 &
+  (cd / && exec /usr/lib/games/vexar/vexar) >"$shots/direct.log" 2>&1 &
   GAME_PID=$!
-  expect 60 "/usr/games/vexar, started from /: a black screen, no intro picture" \
+  expect 60 "/usr/lib/games/vexar/vexar, started from /: a black screen, no intro picture" \
     --save "$shots/direct-intro.ppm" "black:0,0,640,480" || true
   for i in $(seq 40); do
     xdotool key Return

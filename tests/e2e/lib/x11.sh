@@ -84,7 +84,7 @@ icon_is() {
   cmp -s <(xprop -name "$1" -notype 32c _NET_WM_ICON | sed 's/^[^=]*= //' | tr ', ' '\n\n' | grep . | tail -n +3) \
     <(convert "$2" -depth 8 rgba:- | od -An -v -tu1 -w4 | awk '{ printf "%.0f\n", $4 * 16777216 + $1 * 65536 + $2 * 256 + $3 }') ||
     { echo "FAIL: the window's icon is not $2" >&2; return 1; }
-  class=$(sed -n 's/^StartupWMClass=//p' "$here/../../packaging/vexar.desktop")
+  class=$(sed -n 's/^StartupWMClass=//p' "$here/../../packaging/io.github.vexar.vexar.desktop")
   xprop -name "$1" WM_CLASS | grep -q "= \"$class\", \"$class\"$" ||
     { echo "FAIL: StartupWMClass=$class, the window's $(xprop -name "$1" WM_CLASS)" >&2; return 1; }
   echo "ok: the window's icon: $listed, the package's $2; its class $class as in the desktop entry"
