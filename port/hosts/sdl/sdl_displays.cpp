@@ -1,0 +1,75 @@
+#include "port/hosts/sdl/sdl_displays.h"
+
+#include <cstdio>
+#include <cstdlib>
+
+#include "port/src/core.h"
+
+namespace port {
+namespace sdl {
+namespace {
+
+// The displays' names, empty for one SDL has no name for or that another
+// display shares (Wayland's are often "none" or all alike).
+std::vector<std::string> DisplayNames() {
+    std::vector<std::string> names;
+    const int count = SDL_GetNumVideoDisplays();
+    for (int i = 0; i < count; ++i) {
+        const char* name = SDL_GetDisplayName(i);
+        std::string text = name && std::string(name) != "none" ? name : "";
+        for (unsigned char c : text)
+            if (c < 0x20 || c == 0x7f) text.clear();  // not for a line of window.conf
+        names.push_back(text.size() <= kLongestDisplayName ? text : "");
+    }
+    for (size_t i = 0; i < names.size(); ++i) {
+        bool shared = false;
+        for (size_t j = 0; j < names.size(); ++j)
+            if (j != i && !names[i].empty() && names[j] == names[i]) shared = true;
+        if (shared) names[i].clear();
+    }
+    return names;
+}
+
+}  // namespace
+
+int PickDisplay(const std::vector<std::string>& names, const WindowSettings& remembered, int forced) {
+    const int count = static_cast<int>(names.size());
+    if (forced >= 0 && forced < count) return forced;
+    if (!remembered.displayName.empty())
+        for (int i = 0; i < count; ++i)
+            if (names[i] == remembered.displayName) return i;
+    // A remembered name that no display has now: that display is gone.
+    if (remembered.displayName.empty() && remembered.display >= 0 && remembered.display < count)
+        return remembered.display;
+    return 0;
+}
+
+int Displays::Choose(const WindowSettings& remembered) {
+    const std::vector<std::string> names = DisplayNames();
+    const int count = static_cast<int>(names.size());
+    int forced = -1;
+    const std::string text = Env("VEXAR_DISPLAY");
+    if (!text.empty()) {
+        const bool digits = text.size() <= 3 && text.find_first_not_of("0123456789") == std::string::npos;
+        if (digits && std::atoi(text.c_str()) < count)
+            forced = std::atoi(text.c_str());
+        else if (!said_)
+            std::fprintf(stderr, "vexar: VEXAR_DISPLAY='%s' is not a display number from 0 to %d; "
+                         "using the remembered display\n", text.c_str(), count - 1);
+    }
+    said_ = true;
+    forced_ = forced >= 0;
+    return PickDisplay(names, remembered, forced);
+}
+
+void Displays::Remember(SDL_Window* window, WindowSettings* settings) const {
+    if (forced_ || !window) return;
+    const int index = SDL_GetWindowDisplayIndex(window);
+    if (index < 0 || index >= kMostDisplays) return;
+    const std::vector<std::string> names = DisplayNames();
+    settings->display = index;
+    settings->displayName = index < static_cast<int>(names.size()) ? names[index] : "";
+}
+
+}  // namespace sdl
+}  // namespace port
