@@ -58,12 +58,11 @@ int Displays::Choose(const WindowSettings& remembered) {
                          "using the remembered display\n", text.c_str(), count - 1);
     }
     said_ = true;
-    forced_ = forced >= 0;
     return PickDisplay(names, remembered, forced);
 }
 
-void Displays::Remember(SDL_Window* window, WindowSettings* settings) const {
-    if (forced_ || !window) return;
+void Displays::Remember(SDL_Window* window, WindowSettings* settings) {
+    if (!window) return;
     const int index = SDL_GetWindowDisplayIndex(window);
     if (index < 0 || index >= kMostDisplays) return;
     const std::vector<std::string> names = DisplayNames();

@@ -23,12 +23,11 @@ public:
     // Reads $VEXAR_DISPLAY (a bad one says so in one line and is left out)
     // and gives the display to open on.
     int Choose(const WindowSettings& remembered);
-    // Notes in `settings` the display `window` is on; not when this run's
-    // display was $VEXAR_DISPLAY's.
-    void Remember(SDL_Window* window, WindowSettings* settings) const;
+    // Notes in `settings` the display `window` is on, $VEXAR_DISPLAY's too:
+    // the next start is on the display the game was last on.
+    static void Remember(SDL_Window* window, WindowSettings* settings);
 
 private:
-    bool forced_ = false;
     bool said_ = false;  // a bad $VEXAR_DISPLAY is said once a run
 };
 

@@ -245,9 +245,10 @@ void SetFullScreen(bool on) {
     if (on) {
         SDL_SetWindowFullscreen(s.window, SDL_WINDOW_FULLSCREEN_DESKTOP);
     } else {
+        // Back to a window on the display the full screen was on.
+        const int display = std::max(0, SDL_GetWindowDisplayIndex(s.window));
         SDL_SetWindowFullscreen(s.window, 0);
         SDL_SetWindowSize(s.window, s.settings.width, s.settings.height);
-        const int display = std::max(0, SDL_GetWindowDisplayIndex(s.window));
         SDL_SetWindowPosition(s.window, SDL_WINDOWPOS_CENTERED_DISPLAY(display),
                               SDL_WINDOWPOS_CENTERED_DISPLAY(display));
     }
