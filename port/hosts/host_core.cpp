@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+#include "port/hosts/window_settings.h"
+
 namespace port {
 namespace {
 
@@ -44,6 +46,10 @@ HostSettings ReadHostSettings(EnvironmentLookup lookup) {
     s.bitsPerPixel = static_cast<int>(number);
 
     s.windowed = Flag(lookup, "VEXAR_WINDOWED", false, "starting as the player left it");
+    uint64_t display = kMostDisplays;  // none asked for
+    Number(lookup, "VEXAR_DISPLAY", 0, kMostDisplays - 1, "a display number", "using the remembered display",
+           &display);
+    if (display < kMostDisplays) s.display = static_cast<int>(display);
     const std::string scale = lookup("VEXAR_SCALE");
     if (!scale.empty() && !ParseScaleMode(scale, &s.scale))
         std::fprintf(stderr, "vexar: VEXAR_SCALE='%s' is not aspect, integer or stretch; using aspect\n",

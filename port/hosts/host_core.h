@@ -57,6 +57,7 @@ struct HostSettings {
     int bitsPerPixel = 0;          // VEXAR_BPP=1..64: the desktop's depth; 0: the desktop's own
     // The sdl host's.
     bool windowed = false;         // VEXAR_WINDOWED=1: start in a window
+    int display = -1;              // VEXAR_DISPLAY=0..63: the display of this run; -1: the remembered one
     ScaleMode scale = ScaleMode::Aspect;  // VEXAR_SCALE=aspect|integer|stretch
     std::string renderer;          // VEXAR_RENDERER: auto, surface or an SDL render driver
     bool showRenderer = false;     // VEXAR_SHOW_RENDERER=1: say on stderr how frames are shown

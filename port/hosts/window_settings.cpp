@@ -37,6 +37,18 @@ bool ParseLine(const std::string& key, const std::string& value, WindowSettings*
         s->fullScreen = value == "1";
         return true;
     }
+    if (key == "display") {
+        if (!ParseNumber(value, 0, kMostDisplays - 1, &number)) return false;
+        s->display = number;
+        return true;
+    }
+    if (key == "display_name") {
+        if (value.size() > kLongestDisplayName) return false;
+        for (unsigned char c : value)
+            if (c < 0x20 || c == 0x7f) return false;
+        s->displayName = value;
+        return true;
+    }
     if (!ParseNumber(value, kSmallestWindow, kLargestWindow, &number)) return false;
     if (key == "width") s->width = number;
     else if (key == "height") s->height = number;
@@ -62,7 +74,8 @@ bool ParseWindowSettings(const std::string& text, WindowSettings* settings, std:
         std::string value = equals == std::string::npos ? "" : Trim(line.substr(equals + 1));
         if (equals == std::string::npos || !ParseLine(key, value, &read)) {
             *error = "line " + std::to_string(number) + " is not fullscreen=0|1, width=N or height=N (" +
-                     std::to_string(kSmallestWindow) + ".." + std::to_string(kLargestWindow) + ")";
+                     std::to_string(kSmallestWindow) + ".." + std::to_string(kLargestWindow) +
+                     "), display=N (0.." + std::to_string(kMostDisplays - 1) + ") or display_name=NAME";
             return false;
         }
     }
@@ -73,7 +86,9 @@ bool ParseWindowSettings(const std::string& text, WindowSettings* settings, std:
 std::string FormatWindowSettings(const WindowSettings& s) {
     return "# VEXAR's window, written when the game ends\nfullscreen=" +
            std::string(s.fullScreen ? "1" : "0") + "\nwidth=" + std::to_string(s.width) +
-           "\nheight=" + std::to_string(s.height) + "\n";
+           "\nheight=" + std::to_string(s.height) + "\n" +
+           (s.display >= 0 ? "display=" + std::to_string(s.display) + "\n" : "") +
+           (s.displayName.empty() ? "" : "display_name=" + s.displayName + "\n");
 }
 
 std::string WindowSettingsPath() {

@@ -1,5 +1,5 @@
 // The window the player left, remembered for the next start: full screen or
-// a window, and the window's size. A small text file of key=value lines in
+// a window, the window's size and the display it was on. A small text file of key=value lines in
 // $XDG_CONFIG_HOME/vexar/ (~/.config/vexar/ when that is unset).
 #pragma once
 
@@ -11,7 +11,12 @@ struct WindowSettings {
     bool fullScreen = true;
     int width = 640;   // the window's client size when not full screen
     int height = 480;
+    int display = -1;         // the display's number, -1 when none is remembered
+    std::string displayName;  // its name, where the system gives displays names of their own
 };
+
+constexpr int kMostDisplays = 64;
+constexpr size_t kLongestDisplayName = 128;
 
 constexpr int kSmallestWindow = 160;
 constexpr int kLargestWindow = 16384;

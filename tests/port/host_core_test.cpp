@@ -32,7 +32,8 @@ std::string Lookup(const char* name) { return environment[name]; }
 
 TEST(HostSettingsTest, ValuesAreReadStrictlyAndABadOneIsSaidOnceAndLeftAtItsDefault) {
     environment = {{"VEXAR_BPP", "16"}, {"VEXAR_WINDOWED", "1"}, {"VEXAR_SCALE", "integer"},
-                   {"VEXAR_MAX_FRAMES", "0"}, {"VEXAR_FLIP_NO_WAIT", "1"}, {"VEXAR_HOST", "headless"}};
+                   {"VEXAR_MAX_FRAMES", "0"}, {"VEXAR_FLIP_NO_WAIT", "1"}, {"VEXAR_HOST", "headless"},
+                   {"VEXAR_DISPLAY", "1"}};
     port::HostSettings good = port::ReadHostSettings(&Lookup);
     EXPECT_EQ(good.bitsPerPixel, 16);
     EXPECT_TRUE(good.windowed);
@@ -40,9 +41,11 @@ TEST(HostSettingsTest, ValuesAreReadStrictlyAndABadOneIsSaidOnceAndLeftAtItsDefa
     EXPECT_EQ(good.maxFrames, 0u);
     EXPECT_FALSE(good.flipWaits);
     EXPECT_EQ(good.host, "headless");
+    EXPECT_EQ(good.display, 1);
 
     environment = {{"VEXAR_BPP", "16x"}, {"VEXAR_WINDOWED", "yes"}, {"VEXAR_SCALE", "big"},
-                   {"VEXAR_MAX_FRAMES", "-3"}, {"VEXAR_REPORT_EVERY", "0"}, {"VEXAR_SHOW_RENDERER", " 1"}};
+                   {"VEXAR_MAX_FRAMES", "-3"}, {"VEXAR_REPORT_EVERY", "0"}, {"VEXAR_SHOW_RENDERER", " 1"},
+                   {"VEXAR_DISPLAY", "64"}};
     testing::internal::CaptureStderr();
     port::HostSettings bad = port::ReadHostSettings(&Lookup);
     const std::string said = testing::internal::GetCapturedStderr();
@@ -53,12 +56,13 @@ TEST(HostSettingsTest, ValuesAreReadStrictlyAndABadOneIsSaidOnceAndLeftAtItsDefa
     EXPECT_EQ(bad.maxFrames, defaults.maxFrames);
     EXPECT_EQ(bad.reportEvery, defaults.reportEvery);
     EXPECT_EQ(bad.showRenderer, defaults.showRenderer);
+    EXPECT_EQ(bad.display, defaults.display);
     for (const char* line : {"VEXAR_BPP='16x' is not a depth (1 to 64); using the desktop's\n",
                              "VEXAR_WINDOWED='yes' is neither 0 nor 1", "VEXAR_SCALE='big'",
                              "VEXAR_MAX_FRAMES='-3' is not a frame count", "VEXAR_REPORT_EVERY='0'",
-                             "VEXAR_SHOW_RENDERER=' 1'"})
+                             "VEXAR_SHOW_RENDERER=' 1'", "VEXAR_DISPLAY='64' is not a display number"})
         EXPECT_NE(said.find(line), std::string::npos) << line << " in:\n" << said;
-    EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 6) << said;
+    EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 7) << said;
 }
 
 TEST(HostFrameTest, OnlyAFrameAHostCanReadIsShownAndBlanksFallAt60Hz) {

@@ -4,7 +4,10 @@
 
 #include <SDL.h>
 
+#include <stdlib.h>
+
 #include <cstdlib>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -19,6 +22,10 @@ class SdlPadsTest : public ::testing::Test {
 protected:
     void SetUp() override {
         setenv("SDL_VIDEODRIVER", "dummy", 1);
+        char folder[] = "/tmp/vexar-pads-XXXXXX";  // the configuration folder's parent
+        ASSERT_NE(mkdtemp(folder), nullptr);
+        config = folder;
+        setenv("XDG_CONFIG_HOME", folder, 1);
         pads.Open();
         ASSERT_TRUE(SDL_WasInit(SDL_INIT_GAMECONTROLLER)) << SDL_GetError();
         Events(0);
@@ -26,6 +33,9 @@ protected:
     void TearDown() override {
         while (!plugged.empty()) Unplug(0, 0);
         pads.Close();
+        std::remove((config + "/vexar/gamecontrollerdb.txt").c_str());
+        std::remove((config + "/vexar").c_str());
+        std::remove(config.c_str());
     }
 
     // A pad with every button and axis of a game controller; its number.
@@ -68,6 +78,7 @@ protected:
         return KeyText(last);
     }
 
+    std::string config;
     port::sdl::Pads pads;
     KeySources keys;
     std::vector<SDL_Joystick*> plugged;
@@ -114,6 +125,47 @@ TEST_F(SdlPadsTest, TwoPadsHoldOneKeyTillTheLastLetsGoOrIsPulledOut) {
     // Plugged in while the game runs: it plays at once.
     const int third = Plug(6);
     EXPECT_EQ(Button(third, SDL_CONTROLLER_BUTTON_START, true, 7), "+28");
+}
+
+// A pad SDL has no mapping for, plugged in before the game starts, plays by
+// a line of the player's gamecontrollerdb.txt, read before any pad is opened;
+// a bad line is skipped and counted.
+TEST_F(SdlPadsTest, PadMappedOnlyByThePlayersFilePlays) {
+    pads.Close();
+    ASSERT_EQ(SDL_InitSubSystem(SDL_INIT_JOYSTICK), 0) << SDL_GetError();
+    SDL_VirtualJoystickDesc desc = {};
+    desc.version = SDL_VIRTUAL_JOYSTICK_DESC_VERSION;
+    desc.type = SDL_JOYSTICK_TYPE_UNKNOWN;
+    desc.naxes = 1;
+    desc.nbuttons = 4;
+    desc.vendor_id = 0x1209;
+    desc.product_id = 0x7a32;
+    desc.name = "odd pad";
+    const int index = SDL_JoystickAttachVirtualEx(&desc);
+    ASSERT_GE(index, 0) << SDL_GetError();
+    EXPECT_FALSE(SDL_IsGameController(index));
+    char guid[33];
+    SDL_JoystickGetGUIDString(SDL_JoystickGetDeviceGUID(index), guid, sizeof guid);
+    ASSERT_EQ(system(("mkdir -p " + config + "/vexar").c_str()), 0);
+    std::ofstream(config + "/vexar/gamecontrollerdb.txt")
+        << "# the player's own pads\r\n\n" << guid << ",odd pad,a:b2,start:b3,dpleft:b0,dpright:b1,leftx:a0,\r\n"
+        << guid << ",no buttons at all\n";
+
+    testing::internal::CaptureStderr();
+    pads.Open();
+    plugged.push_back(SDL_JoystickOpen(index));
+    EXPECT_EQ(Events(0), "");
+    EXPECT_EQ(testing::internal::GetCapturedStderr(),
+              "vexar: 1 controller mappings from " + config + "/vexar/gamecontrollerdb.txt, 1 bad lines skipped\n");
+    auto press = [&](int button, bool down, uint64_t now) {
+        SDL_JoystickSetVirtualButton(plugged[0], button, down ? 1 : 0);
+        return Events(now);
+    };
+    EXPECT_EQ(press(3, true, 1), "+28");  // start
+    EXPECT_EQ(press(3, false, 2), "-28");
+    EXPECT_EQ(press(2, true, 3), "+57");  // a
+    EXPECT_EQ(press(0, true, 4), "+203");
+    SDL_QuitSubSystem(SDL_INIT_JOYSTICK);
 }
 
 }  // namespace

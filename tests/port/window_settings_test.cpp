@@ -8,6 +8,7 @@
 #include <fstream>
 #include <string>
 
+#include "port/hosts/sdl/sdl_displays.h"
 #include "port/hosts/window_settings.h"
 
 namespace {
@@ -19,12 +20,16 @@ TEST(WindowSettingsTest, WrittenTextReadsBack) {
     s.fullScreen = false;
     s.width = 1023;
     s.height = 767;
+    s.display = 1;
+    s.displayName = "DELL U2415 #2";
     WindowSettings read;
     std::string error;
     ASSERT_TRUE(port::ParseWindowSettings(port::FormatWindowSettings(s), &read, &error)) << error;
     EXPECT_FALSE(read.fullScreen);
     EXPECT_EQ(read.width, 1023);
     EXPECT_EQ(read.height, 767);
+    EXPECT_EQ(read.display, 1);
+    EXPECT_EQ(read.displayName, "DELL U2415 #2");
     ASSERT_TRUE(port::ParseWindowSettings(" # a note\r\n\n width = 800 \r\n", &read, &error));
     EXPECT_EQ(read.width, 800);
     EXPECT_EQ(read.height, 767);
@@ -33,7 +38,9 @@ TEST(WindowSettingsTest, WrittenTextReadsBack) {
 TEST(WindowSettingsTest, BadInputIsRefusedWholeWithTheLineNamed) {
     const std::string bads[] = {"width=800\nheight=abc\n", "fullscreen=yes", "fullscreen=1\ncolour=red",
                                 "width", "width=159", "height=16385", "width=-640", "width=99999999999",
-                                "width=80 0", "=1", std::string("width=\0", 7)};
+                                "width=80 0", "=1", std::string("width=\0", 7),
+                                "display=64", "display=-1", "display=", "display_name=a\x01b",
+                                "display_name=" + std::string(129, 'x')};
     for (const std::string& bad : bads) {
         WindowSettings s;
         s.width = 1234;
@@ -118,6 +125,23 @@ TEST(FitWindowTest, AnySizeFitsTheUsableArea) {
     const port::WindowPlace plain = port::FitWindow(640, 480, areas[1]);
     EXPECT_EQ(plain.x, 1920 + 320);
     EXPECT_EQ(plain.height, 480);
+}
+
+// The display to open on: by a name no other display has, by number where
+// the names are not the displays' own; a display that is gone gives the first.
+TEST(WindowSettingsTest, TheRememberedDisplayOrTheFirst) {
+    using port::sdl::PickDisplay;
+    WindowSettings s;
+    EXPECT_EQ(PickDisplay({"", ""}, s, -1), 0);
+    s.display = 1;
+    EXPECT_EQ(PickDisplay({"", ""}, s, -1), 1);
+    EXPECT_EQ(PickDisplay({""}, s, -1), 0);      // unplugged
+    EXPECT_EQ(PickDisplay({"", ""}, s, 0), 0);   // $VEXAR_DISPLAY
+    EXPECT_EQ(PickDisplay({"", ""}, s, 2), 1);   // not a display: as if unset
+    s.displayName = "HDMI-1";
+    EXPECT_EQ(PickDisplay({"HDMI-1", "DP-2"}, s, -1), 0);  // the name wins over the number
+    EXPECT_EQ(PickDisplay({"DP-2", "eDP-1"}, s, -1), 0);   // that monitor is gone
+    EXPECT_EQ(PickDisplay({"DP-2", "eDP-1", "HDMI-1"}, s, 1), 1);
 }
 
 }  // namespace

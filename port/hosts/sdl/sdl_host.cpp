@@ -23,9 +23,11 @@
 #include "port/hosts/key_sources.h"
 #include "port/hosts/keys.h"
 #include "port/hosts/picture_fit.h"
+#include "port/hosts/sdl/sdl_displays.h"
 #include "port/hosts/sdl/sdl_icon.h"
 #include "port/hosts/sdl/sdl_pads.h"
 #include "port/hosts/sdl/sdl_present.h"
+#include "port/hosts/sdl/sdl_screenshot.h"
 #include "port/hosts/window_settings.h"
 #include "port/src/core.h"
 
@@ -41,6 +43,8 @@ struct State {
     SdlPresenter presenter;
     WindowSettings settings;  // the window as the player leaves it
     std::string settingsPath;
+    Displays displays;
+    int display = 0;  // the display the window opens on
     bool cursorVisible = true;
     SDL_AudioDeviceID audio = 0;
     int desktopBits = 0;
@@ -49,6 +53,7 @@ struct State {
     KeySources keys;                // the keyboard's and the pads' held keys
     Pads pads;
     HostEvents queued;              // key and focus messages made, not yet handed out
+    Screenshots shots;
     std::chrono::steady_clock::time_point start = std::chrono::steady_clock::now();
 };
 
@@ -80,6 +85,7 @@ void CloseWindow() {
     State& s = S();
     if (s.window) {
         s.presenter.Close();
+        s.displays.Remember(s.window, &s.settings);
         SDL_DestroyWindow(s.window);
         SaveWindowSettings(s.settingsPath, s.settings);
     }
@@ -237,9 +243,12 @@ void SetFullScreen(bool on) {
     if (on) {
         SDL_SetWindowFullscreen(s.window, SDL_WINDOW_FULLSCREEN_DESKTOP);
     } else {
+        // Back to a window on the display the full screen was on.
+        const int display = std::max(0, SDL_GetWindowDisplayIndex(s.window));
         SDL_SetWindowFullscreen(s.window, 0);
         SDL_SetWindowSize(s.window, s.settings.width, s.settings.height);
-        SDL_SetWindowPosition(s.window, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED);
+        SDL_SetWindowPosition(s.window, SDL_WINDOWPOS_CENTERED_DISPLAY(display),
+                              SDL_WINDOWPOS_CENTERED_DISPLAY(display));
     }
     s.settings.fullScreen = on;
     s.presenter.Resized();
@@ -294,6 +303,7 @@ bool Translate(const SDL_Event& e, HostEvent* out) {
     case SDL_KEYDOWN:
     case SDL_KEYUP: {
         if (IsToggleKey(e.key)) SetFullScreen(!IsFullScreen());
+        if (s.shots.TakeKey(e.key)) return false;
         SDL_Scancode sc = e.key.keysym.scancode;
         if (sc < 0 || sc >= SDL_NUM_SCANCODES) return false;
         if (KeypadArrow(sc) != SDL_SCANCODE_UNKNOWN) sc = KeypadArrow(sc);
@@ -405,12 +415,12 @@ bool IsKeyDown(int scanCode) {
 
 // ---- Window and frames -----------------------------------------------------------
 
-// The remembered window size, inside the usable area of the first display.
-SDL_Rect FittedWindow(const WindowSettings& settings) {
+// The remembered window size, inside the usable area of the display.
+SDL_Rect FittedWindow(const WindowSettings& settings, int display) {
     SDL_Rect usable = {0, 0, 0, 0};
-    if (SDL_GetDisplayUsableBounds(0, &usable) != 0 || usable.w <= 0 || usable.h <= 0)
-        return {static_cast<int>(SDL_WINDOWPOS_CENTERED), static_cast<int>(SDL_WINDOWPOS_CENTERED),
-                settings.width, settings.height};
+    if (SDL_GetDisplayUsableBounds(display, &usable) != 0 || usable.w <= 0 || usable.h <= 0)
+        return {static_cast<int>(SDL_WINDOWPOS_CENTERED_DISPLAY(display)),
+                static_cast<int>(SDL_WINDOWPOS_CENTERED_DISPLAY(display)), settings.width, settings.height};
     const WindowPlace p = FitWindow(settings.width, settings.height, {usable.x, usable.y, usable.w, usable.h});
     return {p.x, p.y, p.width, p.height};
 }
@@ -418,13 +428,14 @@ SDL_Rect FittedWindow(const WindowSettings& settings) {
 // The window, full screen or as remembered and fitted to the display.
 SDL_Window* CreateGameWindow(const char* title) {
     State& s = S();
-    SDL_Rect place = FittedWindow(s.settings);
+    SDL_Rect place = FittedWindow(s.settings, s.display);
     s.settings.width = place.w;  // what is shown is what is saved
     s.settings.height = place.h;
     // Full screen starts out as big as the desktop: with no window manager
     // to grant the full-screen request, the window keeps the size it was made with.
-    if (s.settings.fullScreen) SDL_GetDisplayBounds(0, &place);
-    Uint32 flags = SDL_WINDOW_HIDDEN | SDL_WINDOW_RESIZABLE;
+    if (s.settings.fullScreen) SDL_GetDisplayBounds(s.display, &place);
+    // Drawn in the display's own pixels where the desktop scales windows up.
+    Uint32 flags = SDL_WINDOW_HIDDEN | SDL_WINDOW_RESIZABLE | SDL_WINDOW_ALLOW_HIGHDPI;
     if (s.settings.fullScreen) flags |= SDL_WINDOW_FULLSCREEN_DESKTOP;
     return SDL_CreateWindow(title, place.x, place.y, place.w, place.h, flags);
 }
@@ -440,8 +451,12 @@ bool OpenWindow(const char* title, int width, int height) {
     s.settingsPath = WindowSettingsPath();
     s.settings = LoadWindowSettings(s.settingsPath);
     if (Settings().windowed) s.settings.fullScreen = false;
+    s.display = s.displays.Choose(s.settings);
     s.window = CreateGameWindow(title);
-    if (!s.window && UseX11Instead(SDL_GetError())) s.window = CreateGameWindow(title);
+    if (!s.window && UseX11Instead(SDL_GetError())) {
+        s.display = s.displays.Choose(s.settings);
+        s.window = CreateGameWindow(title);
+    }
     if (!s.window) {
         std::fprintf(stderr, "vexar: no display available (%s)\n", SDL_GetError());
         return false;
@@ -473,7 +488,9 @@ int DesktopBitsPerPixel() {
 
 void Present(const void* pixels, int width, int height, int pitch, int bits) {
     State& s = S();
-    if (s.window) s.presenter.Present(pixels, width, height, pitch, bits);
+    if (!s.window) return;
+    s.shots.Shown(pixels, width, height, pitch, bits);
+    s.presenter.Present(pixels, width, height, pitch, bits);
 }
 
 void ShowCursor(bool visible) {

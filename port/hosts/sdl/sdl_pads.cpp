@@ -2,12 +2,15 @@
 
 #include <cstdio>
 
+#include "port/hosts/sdl/sdl_controller_db.h"
+
 namespace port {
 namespace sdl {
 
 void Pads::Open() {
     if (tried_) return;
     tried_ = true;
+    ReadControllerMappings();  // before SDL announces the pads already plugged in
     // Already connected pads come as SDL_CONTROLLERDEVICEADDED events.
     open_ = SDL_InitSubSystem(SDL_INIT_GAMECONTROLLER) == 0;
 }

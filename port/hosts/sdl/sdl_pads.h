@@ -1,5 +1,6 @@
 // Game controllers through SDL's game controller subsystem (its own mapping
-// database, plus $SDL_GAMECONTROLLERCONFIG, which SDL reads itself). Each pad
+// database, $SDL_GAMECONTROLLERCONFIG, which SDL reads itself, and the
+// player's gamecontrollerdb.txt). Each pad
 // is a key source of its own; a pad pulled out lets go of its keys.
 #pragma once
 
