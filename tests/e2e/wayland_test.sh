@@ -4,7 +4,8 @@
 # compositor's screen, Enter starts a game, Alt+Enter gives a window and back,
 # Escape quits with code 0. On a 1280x960 output at scale 2 and at scale 1 the
 # start picture is the game's own, each of its pixels a 2x2 block; F12 saves
-# it as drawn, and a pictures folder it cannot write to costs one line. With
+# it and a play frame as drawn, and a pictures folder it cannot write to costs
+# one line. With
 # two outputs the game opens on the one it was last on, and on the first when
 # that one is gone.
 # Usage: wayland_test.sh VEXAR BUILD_DIR
@@ -115,7 +116,8 @@ shows() {
   return 1
 }
 # 1280x960 pixels at scale 2 (a 640x480 desktop) and at scale 1: full screen,
-# the picture is twice the game's. F12 saves the start picture as drawn; where
+# the picture is twice the game's. F12 saves the start picture and, at scale 2,
+# a play frame as drawn; where
 # VEXAR/ cannot be a folder (root writes into a read-only one) it says one line
 # and the game plays on.
 saved="$shots/pictures" blocked="$shots/blocked"
@@ -136,15 +138,23 @@ for scale in 2 1; do
   keys Return
   sleep 1
   shot "scale-$scale-play" 1200 900 black
+  [ "$scale" = 2 ] && keys F12 && sleep 0.5
   quit "scale-$scale"
 done
-pngs=("$saved"/VEXAR/*.png)
-if [ "${#pngs[@]}" -eq 1 ] && [ -f "${pngs[0]}" ] &&
-   [ "$(identify -format '%wx%h' "${pngs[0]}")" = 640x480 ] &&
-   [ "$(compare -metric AE "${pngs[0]}" "$pictures/start.bmp" null: 2>&1)" = 0 ]; then
-  echo "ok: F12 saved $(basename "${pngs[0]}"), the start picture as drawn"
+# Two PNGs: the start picture, equal to start.bmp, and a play frame with the
+# HUD and the cannon where a game starts it, at 640x480 both.
+start_png="" play_png=""
+for png in "$saved"/VEXAR/*.png; do
+  [ -f "$png" ] && [ "$(identify -format '%wx%h' "$png")" = 640x480 ] || continue
+  if [ "$(compare -metric AE "$png" "$pictures/start.bmp" null: 2>&1)" = 0 ]; then start_png=$png
+  else play_png=$png; fi
+done
+if [ "$(ls "$saved/VEXAR" | wc -l)" -eq 2 ] && [ -n "$start_png" ] && [ -n "$play_png" ] &&
+   convert "$play_png" BMP3:"$shots/f12-play.bmp" &&
+   "$XPROBE" --file "$shots/f12-play.bmp" $(screen play_field); then
+  echo "ok: F12 saved $(basename "$start_png"), the start picture as drawn, and $(basename "$play_png"), a play frame"
 else
-  fail "F12: not one PNG equal to start.bmp: $(ls -a "$saved/VEXAR" 2>&1)"
+  fail "F12: not the start picture and a play frame: $(ls -a "$saved/VEXAR" 2>&1)"
 fi
 # The game's own lines (libdecor has its own to say).
 said() { grep '^vexar:' "$shots/$1.log" || true; }
