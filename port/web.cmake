@@ -60,7 +60,7 @@ add_custom_target(shared_numbers_js DEPENDS ${VEXAR_SHARED_JS})
 add_library(port_main STATIC src/entry_web.cpp)
 target_link_libraries(port_main PUBLIC port)
 add_dependencies(port_main web_font shared_numbers_js)
-target_link_options(port_main INTERFACE -mbulk-memory -Wl,--no-check-features
+target_link_options(port_main INTERFACE -mbulk-memory
   -sASYNCIFY "-sASYNCIFY_IMPORTS=[${VEXAR_WEB_ASYNC_IMPORTS}]" -sASYNCIFY_ONLY=@${VEXAR_WEB_ASYNC_LIST}
   -sEXIT_RUNTIME=1 -sALLOW_MEMORY_GROWTH=1 -sENVIRONMENT=web
   -sMODULARIZE=1 -sEXPORT_NAME=createVexar

@@ -7,6 +7,9 @@
 #define STBI_NO_STDIO
 #define STBI_NO_LINEAR
 #define STBI_NO_HDR
+// One thread: its failure reason needs no thread-local storage, which the
+// linker would refuse without threads once bulk memory is on (port/web.cmake).
+#define STBI_NO_THREAD_LOCALS
 #include <stb_image.h>
 
 #include <climits>
