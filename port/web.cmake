@@ -13,6 +13,10 @@ add_library(port STATIC ${PORT_SOURCES})
 # Debian's stb headers, as system headers: their own code is not ours to warn about.
 target_include_directories(port SYSTEM PRIVATE /usr/include/stb)
 target_compile_definitions(port PRIVATE VEXAR_FONT_DIR="/fonts")
+# WebAssembly's bulk memory operations (every engine since 2021): the port's
+# fills and copies of whole pictures become single memory.fill and memory.copy
+# instructions instead of loops over bytes and calls out to JavaScript.
+target_compile_options(port PRIVATE -mbulk-memory)
 
 set(VEXAR_WEB_ASYNC_IMPORTS vexar_web_wait_frame vexar_web_wait_event vexar_web_message_box)
 list(JOIN VEXAR_WEB_ASYNC_IMPORTS "," VEXAR_WEB_ASYNC_IMPORTS)
@@ -56,11 +60,11 @@ add_custom_target(shared_numbers_js DEPENDS ${VEXAR_SHARED_JS})
 add_library(port_main STATIC src/entry_web.cpp)
 target_link_libraries(port_main PUBLIC port)
 add_dependencies(port_main web_font shared_numbers_js)
-target_link_options(port_main INTERFACE
+target_link_options(port_main INTERFACE -mbulk-memory
   -sASYNCIFY "-sASYNCIFY_IMPORTS=[${VEXAR_WEB_ASYNC_IMPORTS}]" -sASYNCIFY_ONLY=@${VEXAR_WEB_ASYNC_LIST}
   -sEXIT_RUNTIME=1 -sALLOW_MEMORY_GROWTH=1 -sENVIRONMENT=web
   -sMODULARIZE=1 -sEXPORT_NAME=createVexar
-  -sFORCE_FILESYSTEM=1 "-sEXPORTED_RUNTIME_METHODS=[FS,ENV,addRunDependency,removeRunDependency]"
+  -sFORCE_FILESYSTEM=1 "-sEXPORTED_RUNTIME_METHODS=[FS,ENV,addRunDependency,removeRunDependency,callMain]"
   "SHELL:--js-library ${VEXAR_SHARED_JS}"
   "SHELL:--js-library ${CMAKE_CURRENT_SOURCE_DIR}/hosts/web/web_host.js"
   "SHELL:--js-library ${CMAKE_CURRENT_SOURCE_DIR}/hosts/web/web_pads.js"

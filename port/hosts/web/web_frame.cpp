@@ -16,6 +16,11 @@ inline uint32_t Rgba16(const uint8_t* p) {
 inline uint32_t Rgba24(const uint8_t* p) {  // B, G, R
     return p[2] | (p[1] << 8) | (static_cast<uint32_t>(p[0]) << 16) | 0xFF000000u;
 }
+inline uint32_t Rgba32(const uint8_t* p) {  // XRGB, one word: B and R change places
+    uint32_t v;
+    std::memcpy(&v, p, 4);
+    return ((v >> 16) & 0xFF) | (v & 0xFF00) | ((v & 0xFF) << 16) | 0xFF000000u;
+}
 
 template <uint32_t (*Convert)(const uint8_t*)>
 void ConvertPart(const uint8_t* pixels, int width, int pitch, int bytes, const PictureRect& part,
@@ -41,7 +46,8 @@ const std::vector<PictureRect>& WebFrame::Update(const void* pixels, int width, 
     rgba_.resize(static_cast<size_t>(width) * height * 4);
     for (const PictureRect& part : parts) {
         if (bits == 16) ConvertPart<Rgba16>(from, width, pitch, bytes, part, rgba_.data());
-        else ConvertPart<Rgba24>(from, width, pitch, bytes, part, rgba_.data());  // XRGB starts as BGR
+        else if (bits == 32) ConvertPart<Rgba32>(from, width, pitch, bytes, part, rgba_.data());
+        else ConvertPart<Rgba24>(from, width, pitch, bytes, part, rgba_.data());
     }
     return parts;
 }

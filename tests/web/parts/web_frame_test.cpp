@@ -35,10 +35,18 @@ TEST(WebFrame, TheCanvasHoldsTheLastFrameAfterChangesOfEveryDepth) {
     for (int bits : {16, 24, 32}) {
         const int pitch = kWidth * bits / 8 + 6;
         std::vector<uint8_t> pixels(static_cast<size_t>(pitch) * kHeight, 0x40);
+        // A known first pixel (B 0x10, G 0x20, R 0x30 and an unused byte;
+        // magenta, 0xF81F, in 5:6:5) comes out as the canvas's R, G, B, A bytes.
+        const uint8_t first[] = {0x10, 0x20, 0x30, 0x77};
+        if (bits == 16) pixels[0] = 0x1F, pixels[1] = 0xF8;
+        else std::memcpy(pixels.data(), first, bits / 8);
+        const std::vector<uint8_t> firstRgba =
+            bits == 16 ? std::vector<uint8_t>{0xF8, 0x00, 0xF8, 0xFF} : std::vector<uint8_t>{0x30, 0x20, 0x10, 0xFF};
         std::vector<uint8_t> canvas(kWidth * kHeight * 4, 0);
         port::WebFrame frame;
         Draw(frame, frame.Update(pixels.data(), kWidth, kHeight, pitch, bits), &canvas);
         EXPECT_EQ(canvas, Whole(pixels, pitch, bits)) << bits << " bits, first frame";
+        EXPECT_EQ(std::vector<uint8_t>(canvas.begin(), canvas.begin() + 4), firstRgba) << bits << " bits";
         for (int step = 0; step < 40; ++step) {
             // A few pixels, a sprite-sized block, or nothing changes.
             const int changes = step % 5 == 0 ? 0 : 1 + static_cast<int>(random() % 30);
