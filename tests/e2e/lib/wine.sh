@@ -9,7 +9,8 @@
 #   GDI renderer hits in a few start-ups in a hundred: at a Flip, wined3d frees
 #   the back buffer's memory while that buffer's DC still points at it, and the
 #   next copy to the screen reads the freed range. The read faults inside a host
-#   library (addresses 00007F...), not in the game's code.
+#   library, mapped at the top of the address space (00007E..., 00007F...), not
+#   in the game's code.
 start_wine() {
   local renderer=${1:-gdi}
   WINE_HOME=$(mktemp -d)
@@ -42,5 +43,5 @@ stop_wine() {
 }
 
 wine_flip_fault() {
-  grep -Eq 'Unhandled page fault on read access to [0-9A-F]+ at address 00007F' "$1"
+  grep -Eq 'Unhandled page fault on read access to [0-9A-F]+ at address 00007[EF]' "$1"
 }
