@@ -42,7 +42,7 @@ if [ -n "$wine" ]; then scripts/setup.sh wine wine64; else scripts/setup.sh; fi
 if [ -n "$wine" ]; then
   cmake --build "$build" -j"$(nproc)" --target xprobe >/dev/null
   [ -f "$winbuild/CMakeCache.txt" ] ||
-    cmake -S . -B "$winbuild" -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake -DCMAKE_BUILD_TYPE=Release >/dev/null
+    cmake --no-warn-unused-cli -S . -B "$winbuild" -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake -DCMAKE_BUILD_TYPE=Release >/dev/null
   cmake --build "$winbuild" -j"$(nproc)" >/dev/null
   pictures=$(cd "$winbuild" && pwd)
 else
