@@ -92,18 +92,14 @@ void HostEvents::Keys(const std::vector<KeySources::Change>& changes, bool alt) 
     for (const KeySources::Change& change : changes) events_.push_back(KeySources::Message(change, alt));
 }
 
-void HostEvents::Push(HostEvent::Type type) {
-    HostEvent event;
-    event.type = type;
-    events_.push_back(event);
-}
-
 void HostEvents::Focus(bool gained, KeySources* keys) {
     if (!gained) {
         std::vector<KeySources::Change> released;
         keys->ReleaseAll(&released);  // sent nowhere
     }
-    Push(gained ? HostEvent::FocusGained : HostEvent::FocusLost);
+    HostEvent event;
+    event.type = gained ? HostEvent::FocusGained : HostEvent::FocusLost;
+    events_.push_back(event);
 }
 
 bool HostEvents::Take(HostEvent* event) {

@@ -89,8 +89,6 @@ class HostEvents {
 public:
     // The key messages of `changes`; `alt` as the source saw it.
     void Keys(const std::vector<KeySources::Change>& changes, bool alt);
-    void Push(const HostEvent& event) { events_.push_back(event); }
-    void Push(HostEvent::Type type);
     // The window gained or lost the foreground. On a loss every source lets
     // go of every key, and no key-up is sent: Windows gives a window that has
     // lost the foreground no WM_KEYUP for the keys held then. A key still held

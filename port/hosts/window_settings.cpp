@@ -91,12 +91,17 @@ std::string FormatWindowSettings(const WindowSettings& s) {
            (s.displayName.empty() ? "" : "display_name=" + s.displayName + "\n");
 }
 
-std::string WindowSettingsPath() {
+std::string ConfigFolder() {
     const char* config = std::getenv("XDG_CONFIG_HOME");
-    if (config && config[0] == '/') return std::string(config) + "/vexar/window.conf";
+    if (config && config[0] == '/') return std::string(config) + "/vexar";
     const char* home = std::getenv("HOME");
-    if (home && home[0]) return std::string(home) + "/.config/vexar/window.conf";
+    if (home && home[0]) return std::string(home) + "/.config/vexar";
     return "";
+}
+
+std::string WindowSettingsPath() {
+    const std::string folder = ConfigFolder();
+    return folder.empty() ? "" : folder + "/window.conf";
 }
 
 WindowSettings LoadWindowSettings(const std::string& path) {

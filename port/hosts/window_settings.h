@@ -34,7 +34,10 @@ WindowPlace FitWindow(int width, int height, const WindowPlace& usable);
 bool ParseWindowSettings(const std::string& text, WindowSettings* settings, std::string* error);
 std::string FormatWindowSettings(const WindowSettings& settings);
 
-// The settings file's path; empty when neither XDG_CONFIG_HOME nor HOME is set.
+// The game's configuration folder, $XDG_CONFIG_HOME/vexar (~/.config/vexar when
+// that is unset); empty when neither XDG_CONFIG_HOME nor HOME is set.
+std::string ConfigFolder();
+// The settings file's path, window.conf in that folder; empty without one.
 std::string WindowSettingsPath();
 
 // A missing file gives the defaults quietly; a bad or unreadable one gives

@@ -15,13 +15,6 @@ namespace {
 constexpr const char* kFileName = "gamecontrollerdb.txt";
 constexpr off_t kLargestFile = 16 << 20;  // the community's whole file is about half a megabyte
 
-// The folder the window settings live in, with its slash.
-std::string ConfigFolder() {
-    const std::string path = WindowSettingsPath();
-    const size_t slash = path.rfind('/');
-    return slash == std::string::npos ? "" : path.substr(0, slash + 1);
-}
-
 }  // namespace
 
 bool AddControllerMappings(const std::string& path, MappingCount* count) {
@@ -49,7 +42,7 @@ bool AddControllerMappings(const std::string& path, MappingCount* count) {
 
 void ReadControllerMappings() {
     const std::string config = ConfigFolder();
-    for (const std::string& path : {std::string(kFileName), config.empty() ? "" : config + kFileName}) {
+    for (const std::string& path : {std::string(kFileName), config.empty() ? "" : config + "/" + kFileName}) {
         MappingCount count;
         if (path.empty() || !AddControllerMappings(path, &count)) continue;
         std::fprintf(stderr, "vexar: %d controller mappings from %s", count.read, path.c_str());

@@ -5,14 +5,15 @@
 
 #include <cerrno>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <ctime>
 #include <fstream>
 #include <vector>
 
+#include "port/hosts/host_core.h"
 #include "port/hosts/sdl/sdl_present.h"
 #include "port/hosts/window_settings.h"
+#include "port/src/core.h"
 
 #define STB_IMAGE_WRITE_IMPLEMENTATION
 #define STB_IMAGE_WRITE_STATIC
@@ -23,15 +24,10 @@ namespace port {
 namespace sdl {
 namespace {
 
-std::string Variable(const char* name) {
-    const char* value = std::getenv(name);
-    return value ? value : "";
-}
-
 // XDG_PICTURES_DIR from user-dirs.dirs: "$HOME/..." or an absolute path in
 // double quotes, as xdg-user-dirs writes it.
 std::string UserDirsPictures(const std::string& home) {
-    const std::string config = Variable("XDG_CONFIG_HOME");
+    const std::string config = Env("XDG_CONFIG_HOME");
     const std::string dirs = (config.empty() || config[0] != '/' ? home + "/.config" : config) + "/user-dirs.dirs";
     std::ifstream file(dirs);
     const std::string key = "XDG_PICTURES_DIR=\"";
@@ -74,15 +70,14 @@ bool WriteWhole(const std::string& path, const std::string& bytes) {
 }  // namespace
 
 std::string ScreenshotFolder() {
-    const std::string forced = Variable("XDG_PICTURES_DIR");
+    const std::string forced = Env("XDG_PICTURES_DIR");
     if (!forced.empty() && forced[0] == '/') return forced + "/VEXAR";
-    const std::string home = Variable("HOME");
+    const std::string home = Env("HOME");
     if (!home.empty() && home[0] == '/') {
         const std::string pictures = UserDirsPictures(home);
         return (pictures.empty() ? home + "/Pictures" : pictures) + "/VEXAR";
     }
-    const std::string settings = WindowSettingsPath();
-    return settings.substr(0, settings.empty() ? 0 : settings.rfind('/'));
+    return ConfigFolder();
 }
 
 std::string SaveScreenshot(const std::string& folder, const void* pixels, int width, int height,
@@ -139,8 +134,7 @@ bool Screenshots::TakeKey(const SDL_KeyboardEvent& key) {
 }
 
 void Screenshots::Shown(const void* pixels, int width, int height, int pitch, int bits) {
-    if (!wanted_ || !pixels || width <= 0 || height <= 0) return;
-    if ((bits != 16 && bits != 24 && bits != 32) || pitch < width * (bits / 8)) return;
+    if (!wanted_ || !FrameIsShowable(pixels, width, height, pitch, bits)) return;
     wanted_ = false;
     SaveScreenshot(ScreenshotFolder(), pixels, width, height, pitch, bits);
 }
