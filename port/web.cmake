@@ -18,12 +18,15 @@ target_compile_definitions(port PRIVATE VEXAR_FONT_DIR="/fonts")
 # instructions instead of loops over bytes and calls out to JavaScript.
 target_compile_options(port PRIVATE -mbulk-memory)
 
-set(VEXAR_WEB_ASYNC_IMPORTS vexar_web_wait_frame vexar_web_wait_event vexar_web_message_box)
+set(VEXAR_WEB_ASYNC_IMPORTS vexar_web_wait_frame vexar_web_wait_event vexar_web_message_box vexar_web_yield)
 list(JOIN VEXAR_WEB_ASYNC_IMPORTS "," VEXAR_WEB_ASYNC_IMPORTS)
 # Only the functions that can be on the stack in those waits are instrumented:
 # the host's waits, the port's Flip, message waits and message box, and their
 # callers up to main (the game's loop, the set-up boxes, the boxes shown before
-# main, which main shows: the runtime cannot pause in a global constructor). Calls through the host table, the DirectDraw interfaces
+# main, which main shows: the runtime cannot pause in a global constructor);
+# and the page's turns in the game's start: before each surface and picture
+# (CreateSurface, LoadImageA: from main's set-up and the scenes' Init through
+# LoadSprite) and before the first frame (the web host's Present, from Flip). Calls through the host table, the DirectDraw interfaces
 # and the frame callback are not followed by the analysis: a new wait elsewhere
 # must be added here.
 #
@@ -34,9 +37,13 @@ list(JOIN VEXAR_WEB_ASYNC_IMPORTS "," VEXAR_WEB_ASYNC_IMPORTS)
 # change in what gets inlined keeps every caller instrumented, and their
 # misses are expected: the launcher drops emscripten's warning for them.
 set(VEXAR_WEB_ASYNC_FUNCTIONS main MessageBoxA* *::WaitFor*
-  *Surface::Flip* *WaitVerticalBlank* *::WaitEvent* *ShowMessageBox*)
+  *Surface::Flip* *WaitVerticalBlank* *::WaitEvent* *ShowMessageBox*
+  LoadImageA* *DirectDrawObject::CreateSurface* *web::*Present* *::LetSystemRun*
+  *IntroScene::Init* *ObjectPool::Init*)
 set(VEXAR_WEB_ASYNC_INLINED WinMain* *GameMain* *Engine::Create* *Engine::RunLoop* *Engine::WaitForFrame*
-  *Display::SetUp* *Display::Flip* *ShowSetUpError* GetMessageA* WaitMessage* MsgWaitForMultipleObjects*)
+  *Display::SetUp* *Display::Flip* *ShowSetUpError*
+  *Display::CreateSurfaces* *Engine::LoadSprite* *Sprite::Load* *LoadBitmapSurface* *LoadBitmapFile*
+  *CreateOffscreenSurface* GetMessageA* WaitMessage* MsgWaitForMultipleObjects*)
 set(VEXAR_WEB_ASYNC_LIST ${CMAKE_CURRENT_BINARY_DIR}/asyncify-only.json)
 set(VEXAR_WEB_ASYNC_MAY_MISS ${CMAKE_CURRENT_BINARY_DIR}/asyncify-may-miss.txt)
 list(JOIN VEXAR_WEB_ASYNC_INLINED "\n" may_miss)

@@ -50,7 +50,7 @@ const char* MissingOperation(const Host& host) {
     // One line for each of Host's members: a member added there and not here
     // fails this check of the table's size.
     using Operation = void (*)();
-    static_assert(sizeof(Host) == sizeof(const char*) + 13 * sizeof(Operation),
+    static_assert(sizeof(Host) == sizeof(const char*) + 14 * sizeof(Operation),
                   "every member of Host is checked below");
     if (!host.name || !*host.name) return "name";
     if (!host.openWindow) return "openWindow";
@@ -66,6 +66,7 @@ const char* MissingOperation(const Host& host) {
     if (!host.closeAudio) return "closeAudio";
     if (!host.messageBox) return "messageBox";
     if (!host.showCursor) return "showCursor";
+    if (!host.letSystemRun) return "letSystemRun";
     return nullptr;
 }
 

@@ -540,7 +540,11 @@ HRESULT DirectDrawObject::CreateSurface(LPDDSURFACEDESC desc, LPDIRECTDRAWSURFAC
     if (surface) *surface = nullptr;
     if (Injected("CreateSurface")) result = DDERR_OUTOFMEMORY;
     else if (!surface || outer) result = DDERR_INVALIDPARAMS;
-    else result = DoCreateSurface(desc, surface);
+    else {
+        // A surface's memory is touched for the first time here: a long piece of the start.
+        CurrentHost().letSystemRun();
+        result = DoCreateSurface(desc, surface);
+    }
     if (TraceEnabled()) {
         char what[48] = "null";
         if (desc && (desc->ddsCaps.dwCaps & DDSCAPS_PRIMARYSURFACE))

@@ -478,6 +478,7 @@ const Host& HeadlessHost() {
         h.closeAudio = &headless::CloseAudio;
         h.messageBox = &headless::ShowMessageBox;
         h.showCursor = &headless::ShowCursor;
+        h.letSystemRun = [] {};  // nothing else waits on the game's thread
         return h;
     }();
     return host;

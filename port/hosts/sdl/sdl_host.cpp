@@ -560,6 +560,7 @@ const Host& SdlHost() {
         h.closeAudio = &sdl::CloseAudio;
         h.messageBox = &sdl::ShowMessageBox;
         h.showCursor = &sdl::ShowCursor;
+        h.letSystemRun = [] {};  // nothing else waits on the game's thread
         return h;
     }();
     return host;

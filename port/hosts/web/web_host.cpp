@@ -29,6 +29,7 @@ void vexar_web_wait_frame(double restMillis);
 void vexar_web_wait_event(double millis);
 void vexar_web_message_box(const char* text, const char* caption);
 void vexar_web_show_cursor(int visible);
+void vexar_web_yield();
 }
 
 namespace port {
@@ -49,6 +50,7 @@ struct State {
     Pads pads;        // the page's game controllers, as last read
     HostEvents events;
     WebFrame frame;          // the frame as the canvas shows it
+    bool shown = false;      // a frame has been shown since the window opened
     std::vector<int> parts;  // what changed in it, for the page
     uint64_t lastChange = 0;  // when the frame last changed or an event came
     double start = emscripten_get_now();
@@ -148,6 +150,7 @@ bool OpenWindow(const char* title, int /*width*/, int /*height*/) {
     if (s.open) return true;
     s.open = vexar_web_open(title ? title : "") != 0;
     s.frame.Forget();  // a new window shows nothing yet
+    s.shown = false;
     if (!s.open) std::fprintf(stderr, "vexar: no display available (the page has no canvas)\n");
     return s.open;
 }
@@ -156,6 +159,7 @@ void CloseWindow() {
     State& s = S();
     if (s.open) vexar_web_close();
     s.open = false;
+    s.shown = false;
     s.events.Clear();
     s.keys = KeySources();
     s.pads = Pads();
@@ -165,6 +169,17 @@ void Reset() { CloseWindow(); }
 
 int DesktopBitsPerPixel() { return 32; }
 
+// The game's start (its surfaces and pictures, up to its first frame) is
+// otherwise one long task of the page: the page gets its turn before each
+// surface and picture, and before the first frame goes to the canvas. Only
+// until the first frame, and only in main: the runtime can pause only where
+// port/web.cmake has the callers instrumented, which are main's start-up calls
+// (a picture reloaded or a surface made later in the game is not).
+void LetSystemRun() {
+    const State& s = S();
+    if (s.mainBegun && !s.shown) vexar_web_yield();
+}
+
 // Only the parts that changed go to the canvas, as x, y, w, h quadruples;
 // an unchanged frame costs the comparison alone.
 void Present(const void* pixels, int width, int height, int pitch, int bits) {
@@ -172,6 +187,8 @@ void Present(const void* pixels, int width, int height, int pitch, int bits) {
     if (!s.open) return;
     const std::vector<PictureRect>& parts = s.frame.Update(pixels, width, height, pitch, bits);
     if (parts.empty()) return;
+    LetSystemRun();  // the first frame only
+    s.shown = true;
     s.lastChange = Now();
     s.parts.clear();
     for (const PictureRect& part : parts) s.parts.insert(s.parts.end(), {part.x, part.y, part.w, part.h});
@@ -179,6 +196,7 @@ void Present(const void* pixels, int width, int height, int pitch, int bits) {
 }
 
 void ShowCursor(bool visible) { vexar_web_show_cursor(visible ? 1 : 0); }
+
 
 // ---- Audio and message boxes -----------------------------------------------------
 
@@ -218,6 +236,7 @@ const Host& WebHost() {
         h.closeAudio = &web::CloseAudio;
         h.messageBox = &web::ShowMessageBox;
         h.showCursor = &web::ShowCursor;
+        h.letSystemRun = &web::LetSystemRun;
         return h;
     }();
     return host;

@@ -205,6 +205,19 @@ mergeInto(LibraryManager.library, {
     });
   },
 
+  // Returns after the page has had a turn: its queued events, a paint.
+  vexar_web_yield__deps: ['$VexarPage'],
+  vexar_web_yield: function() {
+    VexarPage.sleep(function(wakeUp) {
+      var channel = new MessageChannel();
+      channel.port1.onmessage = function() {
+        channel.port1.close();
+        wakeUp();
+      };
+      channel.port2.postMessage(null);
+    });
+  },
+
   vexar_web_show_cursor__deps: ['$VexarPage'],
   vexar_web_show_cursor: function(visible) {
     var canvas = VexarPage.canvas || Module['canvas'];
