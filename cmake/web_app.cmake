@@ -37,7 +37,7 @@ add_custom_target(packed_program DEPENDS ${CMAKE_BINARY_DIR}/vexar.wasm.gz ${CMA
 # The bundle: every file a static host serves, each once, in build-web/. The
 # list is written to web-bundle.txt, one name a line, for scripts/web.sh dist.
 list(TRANSFORM VEXAR_WEB_ICONS REPLACE ".*/" "" OUTPUT_VARIABLE icon_names)
-set(VEXAR_WEB_BUNDLE index.html manifest.webmanifest sw.js touch.js touch.css vexar.js.gz vexar.wasm.gz
+set(VEXAR_WEB_BUNDLE index.html manifest.webmanifest sw.js touch.js vexar.js.gz vexar.wasm.gz
   ${VEXAR_PACKED_NAMES} ${icon_names})
 list(JOIN VEXAR_WEB_BUNDLE "\n" bundle_lines)
 file(WRITE ${CMAKE_BINARY_DIR}/web-bundle.txt "${bundle_lines}\n")
