@@ -13,6 +13,7 @@ mergeInto(LibraryManager.library, {
     shown: false,      // a frame has been presented since the window opened
     boxOpen: false,    // a message box has the keyboard
     frame: null,       // where the last frame presented is: {rgba, width, height}
+    picture: null,     // an ImageData over the frame's bytes, while they stay where they are
     // Milliseconds the program ran between one vertical blank and the next:
     // what a frame costs, for the page to measure (Module.frameCosts).
     frameCosts: [],
@@ -50,8 +51,13 @@ mergeInto(LibraryManager.library, {
     draw: function(x, y, w, h) {
       var f = VexarPage.frame;
       if (!f || !VexarPage.context) return;
-      var bytes = new Uint8ClampedArray(HEAPU8.buffer, f.rgba, f.width * f.height * 4);
-      var picture = new ImageData(bytes, f.width, f.height);
+      var picture = VexarPage.picture;
+      // Made again when the memory grew (a new buffer) or the frame moved.
+      if (!picture || picture.data.buffer !== HEAPU8.buffer || picture.data.byteOffset !== f.rgba ||
+          picture.width !== f.width || picture.height !== f.height) {
+        var bytes = new Uint8ClampedArray(HEAPU8.buffer, f.rgba, f.width * f.height * 4);
+        picture = VexarPage.picture = new ImageData(bytes, f.width, f.height);
+      }
       if (w === undefined) VexarPage.context.putImageData(picture, 0, 0);
       else VexarPage.context.putImageData(picture, 0, 0, x, y, w, h);
     },
@@ -102,6 +108,7 @@ mergeInto(LibraryManager.library, {
     VexarPage.events = [];
     VexarPage.context = null;
     VexarPage.frame = null;
+    VexarPage.picture = null;
   },
 
   // Puts the changed parts of the frame on the canvas: `count` x, y, w, h
