@@ -64,12 +64,21 @@ add_custom_command(OUTPUT ${VEXAR_SHARED_JS}
   COMMENT "Writing vexar_shared.js from shared_numbers.h")
 add_custom_target(shared_numbers_js DEPENDS ${VEXAR_SHARED_JS})
 
+# The program's memory, in 64 KiB pages: what the game takes up to its first
+# frame and in play fits the first size. The page makes the memory itself
+# (index.html), so that it can touch it while the downloads run.
+set(VEXAR_WEB_MEMORY_PAGES 256)
+set(VEXAR_WEB_MEMORY_MAX_PAGES 32768)
+math(EXPR memory_bytes "${VEXAR_WEB_MEMORY_PAGES} * 65536")
+math(EXPR memory_max_bytes "${VEXAR_WEB_MEMORY_MAX_PAGES} * 65536")
+
 add_library(port_main STATIC src/entry_web.cpp)
 target_link_libraries(port_main PUBLIC port)
 add_dependencies(port_main web_font shared_numbers_js)
 target_link_options(port_main INTERFACE -mbulk-memory
   -sASYNCIFY "-sASYNCIFY_IMPORTS=[${VEXAR_WEB_ASYNC_IMPORTS}]" -sASYNCIFY_ONLY=@${VEXAR_WEB_ASYNC_LIST}
-  -sEXIT_RUNTIME=1 -sALLOW_MEMORY_GROWTH=1 -sENVIRONMENT=web
+  -sEXIT_RUNTIME=1 -sALLOW_MEMORY_GROWTH=1 -sENVIRONMENT=web -sIMPORTED_MEMORY=1
+  -sINITIAL_MEMORY=${memory_bytes} -sMAXIMUM_MEMORY=${memory_max_bytes}
   -sMODULARIZE=1 -sEXPORT_NAME=createVexar
   -sFORCE_FILESYSTEM=1 "-sEXPORTED_RUNTIME_METHODS=[FS,ENV,addRunDependency,removeRunDependency,callMain]"
   "SHELL:--js-library ${VEXAR_SHARED_JS}"
