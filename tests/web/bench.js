@@ -14,9 +14,15 @@
 //   seconds: the game rests after one), on a blank page, and on a page that
 //   changes a 64 x 64 part of a 640 x 480 canvas at every animation frame (what
 //   showing 60 frames a second costs the browser, however little they change),
-//   and the play scene's use as a ratio to that page's, the browser's floor;
+//   and the play scene's use as a ratio to that page's, the browser's floor.
+//   The play scene is measured over the first 1.5 s of each game from the
+//   second on; the first game's, which also pays for V8 optimising the game's
+//   code as it gets hot, is printed apart. The floor is measured before the
+//   bundles and after them, and their mean taken;
 // - Lighthouse's scores on its desktop and mobile presets, the bundle served
-//   by the plain static server, with the total blocking time and layout shift.
+//   by the plain static server, with the total blocking time and layout shift:
+//   the median of VEXAR_LIGHTHOUSE_RUNS runs (default 5, as Lighthouse
+//   advises; 0 leaves Lighthouse out), and every run's performance score.
 // Usage: node bench.js BUILD_WEB_DIR [FRAMES [OTHER_BUILD_WEB_DIR...]]   (default 600)
 "use strict";
 const path = require("path");
@@ -29,6 +35,7 @@ const builds = [process.argv[2] || path.join(__dirname, "../../build-web"), ...p
   .map((dir) => path.resolve(dir));
 const wanted = Number(process.argv[3] || 600);
 const cpuSeconds = 6;  // of each scene, for the processor figures
+const lighthouseRuns = Number(process.env.VEXAR_LIGHTHOUSE_RUNS || 5);
 const slow = { offline: false, latency: 150, downloadThroughput: 200000, uploadThroughput: 200000 };
 
 const playField = ["px:100,470=c8c8c8"];
@@ -77,12 +84,13 @@ async function browserUse(seconds) {
 
 // Plays games (Enter, nobody at the controls, until the statistics screen):
 // the costs of the frames of each game's first 1.5 s, all of them the play
-// field's, and the browser's processor use over that time.
+// field's, and the browser's processor use over that time, the first game's
+// apart.
 async function play(build, server) {
   const browser = await launch();
   const { page } = browser;
   const costs = [];
-  let used = 0, measured = 0, processes = 0;
+  let used = 0, measured = 0, processes = 0, first = null;
   const frames = () => page.evaluate(() => window.vexar.frameCosts.length);
   try {
     await givePictures(page, build);
@@ -99,7 +107,9 @@ async function play(build, server) {
       // Still the play field: the statistics screen has no black left.
       await expectCanvas(page, 1, "the play field still", ["has:0,100,640,300=000000"]);
       costs.push(...(await page.evaluate(([a, b]) => window.vexar.frameCosts.slice(a, b), [from, to])));
-      if (measured < cpuSeconds) {
+      if (first === null) {
+        first = slice.percent;
+      } else if (measured < cpuSeconds) {
         used += slice.percent;
         processes = slice.processes;
         measured += 1.5;
@@ -108,7 +118,8 @@ async function play(build, server) {
       await page.keyboard.press("Enter");
       await expectCanvas(page, 60, "back to the start picture", ["bmp:start"]);
     }
-    return { costs: costs.sort((a, b) => a - b), play: used / (measured / 1.5), still: still.percent, processes };
+    return { costs: costs.sort((a, b) => a - b), play: used / (measured / 1.5), first, still: still.percent,
+      processes };
   } finally {
     await browser.close();
   }
@@ -152,7 +163,8 @@ async function measure(build) {
       sizes.set(name || "/", { bytes: file.bytes + bytes, times: file.times + 1 });
     }
     const lighthouse = {};
-    for (const preset of ["desktop", "mobile"]) lighthouse[preset] = await audit(plain.url, preset);
+    for (const preset of lighthouseRuns > 0 ? ["desktop", "mobile"] : [])
+      lighthouse[preset] = await audit(plain.url, preset, lighthouseRuns);
     return { sizes, quick: quick.ms, throttled: throttled.ms, lighthouse, ...(await play(build, server)) };
   } finally {
     await server.close();
@@ -167,9 +179,11 @@ function table(rows, columns) {
 }
 
 (async () => {
+  const before = await otherPages();
   const results = [];
   for (const build of builds) results.push(await measure(build));
-  const others = await otherPages();
+  const after = await otherPages();
+  const others = { blank: (before.blank + after.blank) / 2, canvas: (before.canvas + after.canvas) / 2 };
   const names = [...new Set(results.flatMap((r) => [...r.sizes.keys()]))];
   const per = (f) => results.map(f);
   const ms = (n) => `${Math.round(n)} ms`;
@@ -189,20 +203,23 @@ function table(rows, columns) {
     ["play frame (ms): max", ...per((r) => r.costs[r.costs.length - 1].toFixed(3))],
     ["play frames measured", ...per((r) => r.costs.length)],
     [`Chromium, all ${results[0].processes} processes: play scene (% of one core)`, ...per((r) => r.play.toFixed(1))],
+    ["Chromium, all processes: play scene, first game (% of one core)", ...per((r) => r.first.toFixed(1))],
     ["Chromium, all processes: start picture (% of one core)", ...per((r) => r.still.toFixed(1))],
     ["play scene / canvas changed every frame (the floor)", ...per((r) => `${(r.play / others.canvas).toFixed(2)}x`)],
-    ...["desktop", "mobile"].flatMap((preset) => [
-      [`Lighthouse ${preset}: performance, accessibility, best practices, SEO`,
+    ...Object.keys(results[0].lighthouse).flatMap((preset) => [
+      [`Lighthouse ${preset}, median of ${lighthouseRuns}: performance, accessibility, best practices, SEO`,
         ...per((r) => Object.values(r.lighthouse[preset].scores).join(" "))],
-      [`Lighthouse ${preset}: total blocking time, longest task, layout shift`, ...per((r) => {
+      [`Lighthouse ${preset}, median: total blocking time, longest task, layout shift`, ...per((r) => {
         const m = r.lighthouse[preset].metrics;
         return `${Math.round(m.tbt)} ${Math.round(m.longest)} ${m.cls.toFixed(3)}`;
       })],
+      [`Lighthouse ${preset}: performance of each run`, ...per((r) => r.lighthouse[preset].performances.join(" "))],
     ]),
   ];
   table(rows, builds.map((b) => path.relative(process.cwd(), b) || b));
   console.log(`Chromium, all processes, on a blank page: ${others.blank.toFixed(1)} % of one core`);
-  console.log(`Chromium, all processes, on a canvas changed at every frame: ${others.canvas.toFixed(1)} % of one core`);
+  console.log(`Chromium, all processes, on a canvas changed at every frame: ${others.canvas.toFixed(1)} % of one core ` +
+    `(${before.canvas.toFixed(1)} before the bundles, ${after.canvas.toFixed(1)} after)`);
 })().catch((error) => {
   console.log(`bench: ${error.message}`);
   process.exit(1);
