@@ -24,9 +24,10 @@ list(JOIN VEXAR_WEB_ASYNC_IMPORTS "," VEXAR_WEB_ASYNC_IMPORTS)
 # the host's waits, the port's Flip, message waits and message box, and their
 # callers up to main (the game's loop, the set-up boxes, the boxes shown before
 # main, which main shows: the runtime cannot pause in a global constructor);
-# and the page's turns in the game's start: before each surface and picture
-# (CreateSurface, LoadImageA: from main's set-up and the scenes' Init through
-# LoadSprite) and before the first frame (the web host's Present, from Flip). Calls through the host table, the DirectDraw interfaces
+# and the page's turns in the game's start: before each surface (CreateSurface,
+# from main's set-up and the scenes' Init through LoadSprite) and before the
+# first frame (the web host's Present, from Flip). Pictures reloaded in the
+# game's loop (through the frame callback) make no surface. Calls through the host table, the DirectDraw interfaces
 # and the frame callback are not followed by the analysis: a new wait elsewhere
 # must be added here.
 #
@@ -38,11 +39,11 @@ list(JOIN VEXAR_WEB_ASYNC_IMPORTS "," VEXAR_WEB_ASYNC_IMPORTS)
 # misses are expected: the launcher drops emscripten's warning for them.
 set(VEXAR_WEB_ASYNC_FUNCTIONS main MessageBoxA* *::WaitFor*
   *Surface::Flip* *WaitVerticalBlank* *::WaitEvent* *ShowMessageBox*
-  LoadImageA* *DirectDrawObject::CreateSurface* *web::*Present* *::LetSystemRun*
+  *DirectDrawObject::CreateSurface* *web::*Present* *::LetSystemRun*
   *IntroScene::Init* *ObjectPool::Init*)
 set(VEXAR_WEB_ASYNC_INLINED WinMain* *GameMain* *Engine::Create* *Engine::RunLoop* *Engine::WaitForFrame*
   *Display::SetUp* *Display::Flip* *ShowSetUpError*
-  *Display::CreateSurfaces* *Engine::LoadSprite* *Sprite::Load* *LoadBitmapSurface* *LoadBitmapFile*
+  *Display::CreateSurfaces* *Engine::LoadSprite* *Sprite::Load* *LoadBitmapSurface*
   *CreateOffscreenSurface* GetMessageA* WaitMessage* MsgWaitForMultipleObjects*)
 set(VEXAR_WEB_ASYNC_LIST ${CMAKE_CURRENT_BINARY_DIR}/asyncify-only.json)
 set(VEXAR_WEB_ASYNC_MAY_MISS ${CMAKE_CURRENT_BINARY_DIR}/asyncify-may-miss.txt)

@@ -17,7 +17,6 @@
 #include "port/src/bmp_decode.h"
 #include "port/src/core.h"
 #include "port/src/gdi_objects.h"
-#include "port/src/host.h"
 #include "port/src/pixels.h"
 
 namespace port {
@@ -324,8 +323,6 @@ using namespace port;
 HANDLE WINAPI LoadImageA(HINSTANCE instance, LPCSTR name, UINT type, int width, int height,
                          UINT flags) {
     if (Injected("LoadImageA")) return nullptr;
-    // Decoding a picture is the longest piece of the program's start.
-    CurrentHost().letSystemRun();
     const char* shown = name ? name : "(null)";
     // The program carries no resources, and loads bitmaps at their own size only.
     const char* why = nullptr;

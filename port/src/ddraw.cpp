@@ -541,7 +541,8 @@ HRESULT DirectDrawObject::CreateSurface(LPDDSURFACEDESC desc, LPDIRECTDRAWSURFAC
     if (Injected("CreateSurface")) result = DDERR_OUTOFMEMORY;
     else if (!surface || outer) result = DDERR_INVALIDPARAMS;
     else {
-        // A surface's memory is touched for the first time here: a long piece of the start.
+        // Making a surface, and the picture that usually goes with it, is a
+        // long piece of the program's start.
         CurrentHost().letSystemRun();
         result = DoCreateSurface(desc, surface);
     }

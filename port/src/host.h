@@ -62,10 +62,9 @@ struct Host {
     void (*messageBox)(const char* text, const char* caption, unsigned style) = nullptr;
     // Shows or hides the mouse cursor over the game's window (ShowCursor).
     void (*showCursor)(bool visible) = nullptr;
-    // Called before each long piece of the program's start (a surface to
-    // make, a picture to decode): a host that shares its thread with the
-    // system, as the browser's page does, lets it handle its own work first.
-    // Elsewhere it returns at once.
+    // Called before each long piece of the program's start (CreateSurface): a
+    // host that shares its thread with the system, as the browser's page does,
+    // lets it handle its own work first. Elsewhere it returns at once.
     void (*letSystemRun)() = nullptr;
 };
 

@@ -171,10 +171,10 @@ int DesktopBitsPerPixel() { return 32; }
 
 // The game's start (its surfaces and pictures, up to its first frame) is
 // otherwise one long task of the page: the page gets its turn before each
-// surface and picture, and before the first frame goes to the canvas. Only
-// until the first frame, and only in main: the runtime can pause only where
-// port/web.cmake has the callers instrumented, which are main's start-up calls
-// (a picture reloaded or a surface made later in the game is not).
+// surface the game makes, and before the first frame goes to the canvas. The
+// runtime can pause only where port/web.cmake has the callers instrumented:
+// main's set-up calls, which make every surface the game has, and Flip. So
+// only in main and until the first frame.
 void LetSystemRun() {
     const State& s = S();
     if (s.mainBegun && !s.shown) vexar_web_yield();
@@ -187,7 +187,7 @@ void Present(const void* pixels, int width, int height, int pitch, int bits) {
     if (!s.open) return;
     const std::vector<PictureRect>& parts = s.frame.Update(pixels, width, height, pitch, bits);
     if (parts.empty()) return;
-    LetSystemRun();  // the first frame only
+    LetSystemRun();  // the first frame only (from Flip, which may wait)
     s.shown = true;
     s.lastChange = Now();
     s.parts.clear();
@@ -196,7 +196,6 @@ void Present(const void* pixels, int width, int height, int pitch, int bits) {
 }
 
 void ShowCursor(bool visible) { vexar_web_show_cursor(visible ? 1 : 0); }
-
 
 // ---- Audio and message boxes -----------------------------------------------------
 
