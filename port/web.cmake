@@ -27,9 +27,9 @@ list(JOIN VEXAR_WEB_ASYNC_IMPORTS "," VEXAR_WEB_ASYNC_IMPORTS)
 # and the page's turns in the game's start: before each surface (CreateSurface,
 # from main's set-up and the scenes' Init through LoadSprite) and before the
 # first frame (the web host's Present, from Flip). Pictures reloaded in the
-# game's loop (through the frame callback) make no surface. Calls through the host table, the DirectDraw interfaces
-# and the frame callback are not followed by the analysis: a new wait elsewhere
-# must be added here.
+# game's loop (through the frame callback) make no surface. Calls through the
+# host table, the DirectDraw interfaces and the frame callback are not followed
+# by the analysis: a new wait elsewhere must be added here.
 #
 # The list is checked at every link against what emscripten reports (the link
 # runs through cmake/web_link.sh): a name of VEXAR_WEB_ASYNC_FUNCTIONS that
